@@ -1,0 +1,92 @@
+// The helpers every GUI test relies on, checked against the stand-in target.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "testbed.h"
+
+using namespace testbed;
+
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(Testbed, TargetStartsWhereAskedWithFrameAndTitle) {
+  auto t = StartTarget(L"--title \"Testbed 窗口\" --x 150 --y 120 --w 360 --h 260 --children");
+  ASSERT_TRUE(t);
+  EXPECT_TRUE(SameRect(WindowRectOf(t->main), RECT{150, 120, 510, 380}));
+  EXPECT_EQ(TextOf(t->main), L"Testbed 窗口");
+  EXPECT_EQ(ClassOf(t->main), L"VistrelTarget");
+  EXPECT_EQ(ParentOf(t->main), GetDesktopWindow());
+  EXPECT_EQ(ParentOf(t->edit), t->main);
+  EXPECT_EQ(TextOf(t->button), L"OK");
+  // A caption above the client area: the virtual desktop's frames are on.
+  RECT client = ClientRectInScreen(t->main);
+  EXPECT_GT(client.top - 120, 10);
+  EXPECT_EQ(SendMessageW(t->main, kMsgTargetPid, 0, 0), static_cast<LRESULT>(t->pid));
+  StopTarget(*t);
+}
+
+TEST(Testbed, RealInputMovesPointerDragsCaptionAndTypes) {
+  auto t = StartTarget(L"--x 200 --y 200 --w 360 --h 260 --children");
+  ASSERT_TRUE(t);
+
+  for (POINT p : {POINT{0, 0}, POINT{641, 333}, POINT{1279, 1023}}) {
+    MoveMouse(p);
+    POINT at{};
+    GetCursorPos(&at);
+    EXPECT_EQ(at.x, p.x);
+    EXPECT_EQ(at.y, p.y);
+  }
+
+  // Dragging the caption moves the window by as much as the pointer moved.
+  RECT before = WindowRectOf(t->main);
+  POINT grip{before.left + 60, (before.top + ClientRectInScreen(t->main).top) / 2};
+  Drag(grip, {grip.x + 90, grip.y + 50}, 10);
+  EXPECT_TRUE(WaitUntil([&] { return WindowRectOf(t->main).left == before.left + 90; }, 3000));
+  EXPECT_EQ(WindowRectOf(t->main).top, before.top + 50);
+
+  ClickWindow(t->edit);
+  TypeText(L"abc 12中");
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(t->edit) == L"abc 12中"; }, 3000))
+      << "edit holds: " << testing::PrintToString(TextOf(t->edit));
+  PressKey(VK_BACK);
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(t->edit) == L"abc 12"; }, 3000));
+  StopTarget(*t);
+}
+
+TEST(Testbed, FindsReadsAndClosesMessageBox) {
+  int result = 0;
+  std::thread shower([&] { result = MessageBoxW(nullptr, L"Body text", L"Testbed box", MB_OK); });
+  HWND box = FindMessageBox(L"Testbed box", 5000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(MessageBoxText(box), L"Body text");
+  EXPECT_TRUE(CloseMessageBox(box));
+  shower.join();
+  EXPECT_EQ(result, IDOK);
+}
+
+TEST(Testbed, TargetEndsWhenClosedOrWhenHostDestroysItsWindow) {
+  auto closed = StartTarget();
+  ASSERT_TRUE(closed);
+  EXPECT_TRUE(ProcessAlive(*closed));
+  HANDLE process = closed->process;
+  PostMessageW(closed->main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitExit(process, 5000), std::optional<DWORD>(0));
+  StopTarget(*closed);
+
+  auto embedded = StartTarget();
+  ASSERT_TRUE(embedded);
+  HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 100,
+                              400, 300, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(host);
+  SetParent(embedded->main, host);
+  EXPECT_EQ(ParentOf(embedded->main), host);
+  DestroyWindow(host);
+  EXPECT_EQ(WaitExit(embedded->process, 5000), std::optional<DWORD>(0));
+  StopTarget(*embedded);
+}
+
+}  // namespace

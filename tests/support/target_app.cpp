@@ -1,0 +1,108 @@
+// vistrel_target.exe: "another program" whose window tests pick, embed and
+// give back. It prints one line naming its windows and runs until its main
+// window is gone, however that happens (closed, or destroyed with a host it
+// was embedded in). Arguments:
+//   --title TEXT      caption, set with SetWindowTextW (default "Target window")
+//   --ansi-title HEX  caption as raw ANSI bytes, set with SetWindowTextA
+//   --no-title        empty caption
+//   --x N --y N --w N --h N   outer rectangle in screen pixels
+//   --children        adds a BUTTON "OK" and an EDIT
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+#include "testbed.h"
+
+namespace {
+
+HWND g_main;
+
+LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case testbed::kMsgTargetPid:
+      return static_cast<LRESULT>(GetCurrentProcessId());
+    case WM_DESTROY:
+      if (h == g_main) PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+std::string HexBytes(const wchar_t* hex) {
+  std::string out;
+  for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
+    wchar_t pair[3] = {hex[i], hex[i + 1], 0};
+    out += static_cast<char>(std::wcstoul(pair, nullptr, 16));
+  }
+  return out;
+}
+
+long AsLong(HWND h) { return static_cast<long>(reinterpret_cast<LONG_PTR>(h)); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const wchar_t* title = L"Target window";
+  const wchar_t* ansiHex = nullptr;
+  bool children = false;
+  int x = 100, y = 100, w = 320, h = 240;
+  for (int i = 1; i < argc; ++i) {
+    std::wstring a = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (a == L"--title" && hasValue) title = argv[++i];
+    else if (a == L"--ansi-title" && hasValue) ansiHex = argv[++i];
+    else if (a == L"--no-title") title = L"";
+    else if (a == L"--children") children = true;
+    else if (a == L"--x" && hasValue) x = _wtoi(argv[++i]);
+    else if (a == L"--y" && hasValue) y = _wtoi(argv[++i]);
+    else if (a == L"--w" && hasValue) w = _wtoi(argv[++i]);
+    else if (a == L"--h" && hasValue) h = _wtoi(argv[++i]);
+    else {
+      std::fwprintf(stderr, L"vistrel_target: unknown argument %ls\n", argv[i]);
+      return 2;
+    }
+  }
+
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = TargetProc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = L"VistrelTarget";
+  RegisterClassW(&wc);
+
+  g_main = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, x, y, w, h,
+                           nullptr, nullptr, inst, nullptr);
+  if (!g_main) return 1;
+  if (ansiHex) SetWindowTextA(g_main, HexBytes(ansiHex).c_str());
+
+  HWND button = nullptr, edit = nullptr;
+  if (children) {
+    button = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10,
+                             10, 80, 26, g_main, reinterpret_cast<HMENU>(1), inst, nullptr);
+    edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+                           10, 46, 200, 24, g_main, reinterpret_cast<HMENU>(2), inst, nullptr);
+  }
+  ShowWindow(g_main, SW_SHOW);
+  UpdateWindow(g_main);
+
+  std::printf("hwnd=%ld button=%ld edit=%ld\n", AsLong(g_main), AsLong(button), AsLong(edit));
+  std::fflush(stdout);
+
+  // A host that destroys our window from its own thread may leave us without
+  // a WM_DESTROY here, so the window's existence is checked as well.
+  for (;;) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) return 0;
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    if (!IsWindow(g_main)) return 0;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+  }
+}

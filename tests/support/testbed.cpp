@@ -1,0 +1,356 @@
+#include "testbed.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace testbed {
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 15000;
+
+struct Launched {
+  HANDLE process = nullptr;
+  DWORD pid = 0;
+};
+
+// Starts exe from BinDir(); when out is given, the child's stdout goes into it.
+std::optional<Launched> Launch(const wchar_t* exe, const std::wstring& args, HANDLE out) {
+  std::wstring cmd = L"\"" + BinDir() + L"\\" + exe + L"\"";
+  if (!args.empty()) cmd += L" " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (out) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, out != nullptr, 0, nullptr,
+                      nullptr, &si, &pi))
+    return std::nullopt;
+  CloseHandle(pi.hThread);
+  return Launched{pi.hProcess, pi.dwProcessId};
+}
+
+// Reads one '\n'-terminated line without blocking past the deadline, so a
+// target that dies or hangs fails the test instead of stalling it.
+std::optional<std::string> ReadLine(HANDLE pipe, HANDLE process, DWORD timeoutMs) {
+  std::string line;
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < end) {
+    DWORD avail = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &avail, nullptr)) return std::nullopt;
+    if (avail == 0) {
+      if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return std::nullopt;
+      Pump(10);
+      continue;
+    }
+    char c;
+    DWORD got = 0;
+    if (!ReadFile(pipe, &c, 1, &got, nullptr) || got != 1) return std::nullopt;
+    if (c == '\n') return line;
+    if (c != '\r') line += c;
+  }
+  return std::nullopt;
+}
+
+// "hwnd=<n>": the handle printed as a signed 32-bit decimal.
+HWND HandleField(const std::string& line, const char* key) {
+  std::string k = std::string(key) + "=";
+  size_t at = line.find(k);
+  if (at == std::string::npos) return nullptr;
+  long v = std::strtol(line.c_str() + at + k.size(), nullptr, 10);
+  return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(v)));
+}
+
+struct FormSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindForm(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<FormSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == s->pid && IsWindowVisible(h) && ClassOf(h) == VISTREL_FORM_CLASS) {
+    s->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = dx;
+  in.mi.dy = dy;
+  in.mi.mouseData = data;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+void SendKey(WORD vk, WORD scan, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = scan;
+  in.ki.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+// Input is queued for whichever thread owns the window under the pointer;
+// a short pause lets it arrive in order, and our own windows see it too.
+void Settle() { Pump(15); }
+
+}  // namespace
+
+std::wstring BinDir() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  size_t slash = dir.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"." : dir.substr(0, slash);
+}
+
+void Pump(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+  }
+}
+
+std::optional<DWORD> WaitExit(HANDLE process, DWORD timeoutMs) {
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; },
+                         timeoutMs);
+  if (!ended) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  return code;
+}
+
+// ---- target ----------------------------------------------------------------
+
+std::optional<Target> StartTarget(const std::wstring& args) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return std::nullopt;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  auto launched = Launch(L"vistrel_target.exe", args, writeEnd);
+  CloseHandle(writeEnd);  // else the pipe never reports the child's end
+  if (!launched) {
+    CloseHandle(readEnd);
+    return std::nullopt;
+  }
+  auto line = ReadLine(readEnd, launched->process, kStartTimeoutMs);
+  CloseHandle(readEnd);
+  Target t{launched->process, launched->pid};
+  if (line) {
+    t.main = HandleField(*line, "hwnd");
+    t.button = HandleField(*line, "button");
+    t.edit = HandleField(*line, "edit");
+  }
+  if (!t.main) {
+    TerminateProcess(t.process, 1);
+    CloseHandle(t.process);
+    return std::nullopt;
+  }
+  return t;
+}
+
+void StopTarget(Target& t) {
+  if (!t.process) return;
+  if (IsWindow(t.main)) PostMessageW(t.main, WM_CLOSE, 0, 0);
+  if (!WaitExit(t.process, 5000)) {
+    TerminateProcess(t.process, 1);
+    WaitForSingleObject(t.process, 5000);
+  }
+  CloseHandle(t.process);
+  t.process = nullptr;
+}
+
+bool ProcessAlive(const Target& t) {
+  return t.process && WaitForSingleObject(t.process, 0) == WAIT_TIMEOUT;
+}
+
+// ---- tool ------------------------------------------------------------------
+
+std::optional<Tool> StartTool(const std::wstring& args) {
+  auto launched = Launch(L"vistrel.exe", args, nullptr);
+  if (!launched) return std::nullopt;
+  FormSearch s{launched->pid, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(FindForm, reinterpret_cast<LPARAM>(&s));
+        return s.found || WaitForSingleObject(launched->process, 0) == WAIT_OBJECT_0;
+      },
+      kStartTimeoutMs);
+  if (!s.found) {
+    TerminateProcess(launched->process, 1);
+    CloseHandle(launched->process);
+    return std::nullopt;
+  }
+  return Tool{launched->process, launched->pid, s.found};
+}
+
+bool CloseTool(Tool& tool, DWORD timeoutMs) {
+  if (!tool.process) return true;
+  if (IsWindow(tool.form)) PostMessageW(tool.form, WM_CLOSE, 0, 0);
+  bool ended = WaitExit(tool.process, timeoutMs).has_value();
+  if (!ended) {
+    TerminateProcess(tool.process, 1);
+    WaitForSingleObject(tool.process, 5000);
+  }
+  CloseHandle(tool.process);
+  tool.process = nullptr;
+  return ended;
+}
+
+HWND ToolControl(const Tool& tool, int id) {
+  if (id > ids::fraWindowInfo && id <= ids::lblClassName)
+    return GetDlgItem(GetDlgItem(tool.form, ids::fraWindowInfo), id);
+  return GetDlgItem(tool.form, id);
+}
+
+// ---- input -----------------------------------------------------------------
+
+void MoveMouse(POINT p) {
+  // Absolute input is 0..65535 across the virtual screen; rounding up makes
+  // the driver's truncating scale land on exactly p.
+  const LONG vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const LONG vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  LONG dx = static_cast<LONG>(((p.x - vx) * 65536LL + vw - 1) / vw);
+  LONG dy = static_cast<LONG>(((p.y - vy) * 65536LL + vh - 1) / vh);
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, dx, dy);
+  Settle();
+}
+
+void MouseDown(int button) {
+  static const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
+                                MOUSEEVENTF_MIDDLEDOWN};
+  SendMouse(flags[button]);
+  Settle();
+}
+
+void MouseUp(int button) {
+  static const DWORD flags[] = {MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEUP};
+  SendMouse(flags[button]);
+  Settle();
+}
+
+void ClickAt(POINT p, int button) {
+  MoveMouse(p);
+  MouseDown(button);
+  MouseUp(button);
+}
+
+void ClickWindow(HWND h) { ClickAt(CenterOf(h), 0); }
+
+void Drag(POINT from, POINT to, int steps, int button) {
+  if (steps < 1) steps = 1;
+  MoveMouse(from);
+  MouseDown(button);
+  for (int i = 1; i <= steps; ++i)
+    MoveMouse({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+  MouseUp(button);
+}
+
+void PressKey(WORD vk) {
+  WORD scan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  SendKey(vk, scan, 0);
+  SendKey(vk, scan, KEYEVENTF_KEYUP);
+  Settle();
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t c : text) {
+    SendKey(0, c, KEYEVENTF_UNICODE);
+    SendKey(0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+  }
+  Settle();
+}
+
+// ---- reading ---------------------------------------------------------------
+
+RECT WindowRectOf(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return r;
+}
+
+RECT ClientRectInScreen(HWND h) {
+  RECT r{};
+  GetClientRect(h, &r);
+  MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+POINT CenterOf(HWND h) {
+  RECT r = WindowRectOf(h);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+std::wstring TextOf(HWND h) {
+  // A timeout keeps a hung window from hanging the test.
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len))
+    return L"";
+  std::wstring s(len + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()),
+                           SMTO_ABORTIFHUNG, 5000, &got))
+    return L"";
+  s.resize(got < len ? got : len);
+  return s;
+}
+
+std::wstring ClassOf(HWND h) {
+  wchar_t name[256];
+  int n = GetClassNameW(h, name, 256);
+  return std::wstring(name, n > 0 ? n : 0);
+}
+
+HWND ParentOf(HWND h) { return GetAncestor(h, GA_PARENT); }
+
+// ---- message boxes ---------------------------------------------------------
+
+HWND FindMessageBox(const std::wstring& title, DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        box = FindWindowW(L"#32770", title.c_str());
+        return box && IsWindowVisible(box);
+      },
+      timeoutMs);
+  return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  // The text is the Static child with id 0xFFFF; the icon is a Static too,
+  // but without text.
+  if (HWND text = GetDlgItem(box, 0xFFFF)) return TextOf(text);
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (ClassOf(c) != L"Static") continue;
+    std::wstring s = TextOf(c);
+    if (!s.empty()) return s;
+  }
+  return L"";
+}
+
+bool CloseMessageBox(HWND box) {
+  HWND ok = GetDlgItem(box, IDOK);
+  if (!ok) return false;
+  // Posted: the box's modal loop may be waiting on this very thread.
+  PostMessageW(ok, BM_CLICK, 0, 0);
+  return WaitUntil([&] { return !IsWindow(box); }, 5000);
+}
+
+}  // namespace testbed

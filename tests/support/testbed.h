@@ -1,0 +1,102 @@
+// Helpers for tests that drive real windows: the stand-in target program,
+// the tool itself, real mouse and keyboard input, and waiting that keeps
+// this thread's own windows alive.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "form/control_ids.h"
+
+namespace testbed {
+
+// vistrel_target.exe answers this with its process id: "is it still running
+// and still answering" in one call.
+constexpr UINT kMsgTargetPid = WM_APP + 1;
+
+// The folder of the running test exe; vistrel.exe and vistrel_target.exe
+// are built next to it.
+std::wstring BinDir();
+
+// ---- waiting -------------------------------------------------------------
+
+// Dispatches this thread's messages for ms milliseconds.
+void Pump(DWORD ms);
+
+// Polls pred every few milliseconds, pumping messages in between, until it
+// holds or timeoutMs has passed. Returns its last value.
+template <class Pred>
+bool WaitUntil(Pred pred, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (pred()) return true;
+    if (GetTickCount64() >= end) return false;
+    Pump(10);
+  }
+}
+
+// ---- the stand-in target program -------------------------------------------
+
+struct Target {
+  HANDLE process = nullptr;
+  DWORD pid = 0;
+  HWND main = nullptr, button = nullptr, edit = nullptr;
+};
+
+// Starts vistrel_target.exe with args (see target_app.cpp) and waits up to
+// 15 s for the line naming its windows. Empty if it did not come.
+std::optional<Target> StartTarget(const std::wstring& args = L"");
+// Closes its window, waits for the process, ends it if it hangs.
+void StopTarget(Target& t);
+bool ProcessAlive(const Target& t);
+// Waits for the process to end; its exit code, or empty on timeout.
+std::optional<DWORD> WaitExit(HANDLE process, DWORD timeoutMs);
+
+// ---- the tool ------------------------------------------------------------
+
+struct Tool {
+  HANDLE process = nullptr;
+  DWORD pid = 0;
+  HWND form = nullptr;
+};
+
+// Starts vistrel.exe and waits up to 15 s for its visible form.
+std::optional<Tool> StartTool(const std::wstring& args = L"");
+// Asks the form to close as a user would; ends the process after timeout.
+// True when it ended by itself.
+bool CloseTool(Tool& tool, DWORD timeoutMs = 10000);
+// A control of the form by its row id; rows of the information panel live
+// inside the frame.
+HWND ToolControl(const Tool& tool, int id);
+
+// ---- real input (SendInput, reaches whatever window is under the pointer) --
+
+void MoveMouse(POINT p);
+void MouseDown(int button = 0);  // 0 left, 1 right, 2 middle
+void MouseUp(int button = 0);
+void ClickAt(POINT p, int button = 0);
+void ClickWindow(HWND h);
+// Presses at from, moves to `to` in `steps` moves, releases there.
+void Drag(POINT from, POINT to, int steps, int button = 0);
+void PressKey(WORD vk);
+void TypeText(const std::wstring& text);
+
+// ---- reading windows -------------------------------------------------------
+
+RECT WindowRectOf(HWND h);
+RECT ClientRectInScreen(HWND h);
+POINT CenterOf(HWND h);
+std::wstring TextOf(HWND h);  // WM_GETTEXT; works across processes
+std::wstring ClassOf(HWND h);
+HWND ParentOf(HWND h);  // GetAncestor(GA_PARENT): the desktop for top-level windows
+
+// ---- message boxes -------------------------------------------------------
+
+HWND FindMessageBox(const std::wstring& title, DWORD timeoutMs = 5000);
+std::wstring MessageBoxText(HWND box);
+// Clicks OK and waits until the box is gone.
+bool CloseMessageBox(HWND box);
+
+}  // namespace testbed
