@@ -1,2 +1,10 @@
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+
+#include "form/frmMain.h"
+#include "view/embed.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  frmMain form;
+  GuardBorrowedWindows(form.Picture4.hWnd());
+  return form.Run();
+}

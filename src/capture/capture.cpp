@@ -1,0 +1,75 @@
+#include <shlobj.h>
+
+#include "capture/screenshot.h"
+#include "form/convert.h"
+#include "form/frmMain.h"
+
+std::wstring ScreenshotFileName(const SYSTEMTIME& t) {
+  return rt::DecimalText(t.wYear) + rt::DecimalText(t.wMonth) + rt::DecimalText(t.wDay) +
+         rt::DecimalText(t.wHour) + rt::DecimalText(t.wMinute) + rt::DecimalText(t.wSecond) + L".bmp";
+}
+
+namespace {
+
+// FOLDERID_Pictures, spelled out: taking it from the uuid library adds 40 KB.
+constexpr GUID kPicturesFolderId = {0x33E28130, 0x4E1E, 0x4676, {0x83, 0x5A, 0x98, 0x39, 0x5C, 0x3B, 0xC3, 0xBB}};
+
+// The user's Pictures folder with a trailing backslash, empty if unknown.
+std::wstring PicturesFolder() {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(kPicturesFolderId, 0, nullptr, &path)) && path) {
+    folder = path;
+    folder += L'\\';
+  }
+  CoTaskMemFree(path);
+  return folder;
+}
+
+}  // namespace
+
+// The still box takes the display box's place and a copy of what it shows;
+// it stays beneath the display box. Errors ignored, step by step.
+void frmMain::FillStillBox() {
+  Picture5.SetScaleMode(3);
+  Picture5.SetAutoRedraw(true);
+  Picture5.SetLeft(Picture4.Left());
+  Picture5.SetTop(Picture4.Top());
+  Picture5.SetWidth(Picture4.Width());
+  Picture5.SetHeight(Picture4.Height());
+  Picture5.SetVisible(true);
+  const auto width = rt::CLngRound(Picture4.Width());
+  const auto height = rt::CLngRound(Picture4.Height());
+  if (width && height) BitBlt(Picture5.hDC(), 0, 0, *width, *height, Picture4.hDC(), 0, 0, SRCCOPY);
+}
+
+// Errors ignored: a step that fails is skipped and the next one runs.
+void frmMain::Command4_Click() {
+  if (Command4.Caption() == L"暂停") {
+    FillStillBox();
+    Picture4.SetVisible(false);
+    Command4.SetCaption(L"继续");
+    Picture5.Refresh();
+  } else {
+    Picture4.SetVisible(true);
+    Picture5.SetVisible(false);
+    Command4.SetCaption(L"暂停");
+  }
+}
+
+// Errors ignored, as above.
+void frmMain::Command5_Click() {
+  if (Command4.Caption() == L"暂停") {
+    Picture5.Cls();
+    FillStillBox();
+  }
+  const std::wstring name = ScreenshotFileName(rt::Now());
+  // The root of drive C is closed to standard users on current Windows, so
+  // the Pictures folder stands in; a screenshot that is nowhere is said so.
+  if (rt::SavePicture(Picture5.Image(), kScreenshotFolder + name)) return;
+  const std::wstring pictures = PicturesFolder();
+  if (!pictures.empty() && rt::SavePicture(Picture5.Image(), pictures + name)) return;
+  rt::MsgBox(L"截图无法保存。已尝试:\n" + (kScreenshotFolder + name) +
+                 (pictures.empty() ? std::wstring() : L"\n" + pictures + name),
+             MB_OK | MB_ICONEXCLAMATION, L"提示");
+}

@@ -1,0 +1,897 @@
+#include "form/runtime.h"
+
+#include <windowsx.h>
+
+#include <vector>
+
+#include "form/control_ids.h"
+#include "form/convert.h"
+
+namespace rt {
+
+namespace detail {
+long g_gdiObjects = 0;
+long g_deviceContexts = 0;
+}  // namespace detail
+
+LiveCounts Live() { return {detail::g_gdiObjects, detail::g_deviceContexts}; }
+
+namespace {
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+int ScreenDpi(int axis) {
+  static int dpi[2] = {0, 0};
+  const int i = axis == LOGPIXELSX ? 0 : 1;
+  if (!dpi[i]) {
+    ScopedWindowDC screen(nullptr);
+    dpi[i] = screen ? GetDeviceCaps(screen.Get(), axis) : 96;
+    if (dpi[i] <= 0) dpi[i] = 96;
+  }
+  return dpi[i];
+}
+
+HBRUSH FaceBrush() { return GetSysColorBrush(COLOR_BTNFACE); }
+
+// Container units to whole client pixels, half to even; empty when out of range.
+std::optional<int32_t> ToPixels(float units, float unitsPerPixel) {
+  return CLngRound(static_cast<double>(units) / unitsPerPixel);
+}
+
+}  // namespace
+
+float TwipsPerPixelX() { return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX)); }
+float TwipsPerPixelY() { return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY)); }
+
+float ScreenInfo::Width() const {
+  return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * rt::TwipsPerPixelX();
+}
+float ScreenInfo::Height() const {
+  return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * rt::TwipsPerPixelY();
+}
+
+Picture ResourceCursor(int id) {
+  return {LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_CURSOR, 32, 32, LR_SHARED),
+          IMAGE_CURSOR};
+}
+
+bool SavePicture(Picture picture, const std::wstring& fileName) {
+  if (!picture || picture.type != IMAGE_BITMAP) return false;
+  BITMAP bm{};
+  if (!GetObjectW(picture.handle, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+  const DWORD stride = (static_cast<DWORD>(bm.bmWidth) * 3 + 3) & ~3u;
+  const DWORD imageBytes = stride * static_cast<DWORD>(bm.bmHeight);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = bm.bmWidth;
+  info.bmiHeader.biHeight = bm.bmHeight;  // bottom-up, as BMP files store rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader.biSizeImage = imageBytes;
+  std::vector<BYTE> bits(imageBytes);
+  {
+    ScopedWindowDC screen(nullptr);
+    if (!screen || GetDIBits(screen.Get(), static_cast<HBITMAP>(picture.handle), 0,
+                             static_cast<UINT>(bm.bmHeight), bits.data(), &info, DIB_RGB_COLORS) !=
+                       bm.bmHeight)
+      return false;
+  }
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + imageBytes;
+  bool written = false;
+  {
+    ScopedFile out(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.Valid()) return false;
+    DWORD n1 = 0, n2 = 0, n3 = 0;
+    written = WriteFile(out.Get(), &file, sizeof file, &n1, nullptr) && n1 == sizeof file &&
+              WriteFile(out.Get(), &info.bmiHeader, sizeof(BITMAPINFOHEADER), &n2, nullptr) &&
+              n2 == sizeof(BITMAPINFOHEADER) &&
+              WriteFile(out.Get(), bits.data(), imageBytes, &n3, nullptr) && n3 == imageBytes;
+  }
+  // A half-written bitmap is worse than none.
+  if (!written) DeleteFileW(fileName.c_str());
+  return written;
+}
+
+int MsgBox(std::wstring_view text, UINT style, std::wstring_view title) {
+  const std::wstring t(text), c(title);
+  return MessageBoxW(GetActiveWindow(), t.c_str(), c.c_str(), style);
+}
+
+SYSTEMTIME Now() {
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  return st;
+}
+
+namespace {
+
+int CALLBACK FirstChineseFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out) {
+  if (lf->lfFaceName[0] == L'@') return 1;  // vertical variants
+  lstrcpynW(reinterpret_cast<wchar_t*>(out), lf->lfFaceName, LF_FACESIZE);
+  return 0;
+}
+
+bool ShowsChinese(HDC dc, HFONT font) {
+  ScopedSelect sel(dc, font);
+  static const wchar_t kSample[] = L"传输暂停截图全屏还原最前宽高比";
+  WORD glyphs[ARRAYSIZE(kSample)] = {};
+  if (GetGlyphIndicesW(dc, kSample, ARRAYSIZE(kSample) - 1, glyphs, GGI_MARK_NONEXISTING_GLYPHS) ==
+      GDI_ERROR)
+    return false;
+  for (int i = 0; i + 1 < static_cast<int>(ARRAYSIZE(kSample)); ++i)
+    if (glyphs[i] == 0xFFFF) return false;
+  return true;
+}
+
+}  // namespace
+
+HFONT DefaultFont() {
+  static ScopedFont font;
+  if (font) return font.Get();
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  LOGFONTW lf{};
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+    lf = ncm.lfMessageFont;
+  else
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+  font.Reset(CreateFontIndirectW(&lf));
+  ScopedWindowDC screen(nullptr);
+  if (screen && !ShowsChinese(screen.Get(), font.Get())) {
+    // The captions are Chinese: fall back to a face that has the glyphs.
+    LOGFONTW query{};
+    query.lfCharSet = GB2312_CHARSET;
+    wchar_t face[LF_FACESIZE] = {};
+    EnumFontFamiliesExW(screen.Get(), &query, FirstChineseFace, reinterpret_cast<LPARAM>(face), 0);
+    if (face[0]) {
+      lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+      lf.lfCharSet = DEFAULT_CHARSET;
+      font.Reset(CreateFontIndirectW(&lf));
+    }
+  }
+  return font.Get();
+}
+
+namespace {
+BOOL CALLBACK CountChild(HWND, LPARAM n) {
+  ++*reinterpret_cast<long*>(n);
+  return TRUE;
+}
+BOOL CALLBACK CountTop(HWND hwnd, LPARAM n) {
+  ++*reinterpret_cast<long*>(n);
+  EnumChildWindows(hwnd, CountChild, n);
+  return TRUE;
+}
+}  // namespace
+
+long LiveWindows() {
+  long n = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountTop, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+// ---- Control ----------------------------------------------------------------
+
+Control::Control(Form& form, Container* container, ControlType type, const Design& d)
+    : form_(&form),
+      container_(container),
+      type_(type),
+      id_(d.id),
+      tabIndex_(d.tabIndex),
+      visible_(d.visible) {
+  // Design values are twips; the container may count in pixels.
+  const float tx = container ? (container->ScaleMode() == 1 ? 1.0f : 1.0f / TwipsPerPixelX())
+                             : 1.0f / TwipsPerPixelX();
+  const float ty = container ? (container->ScaleMode() == 1 ? 1.0f : 1.0f / TwipsPerPixelY())
+                             : 1.0f / TwipsPerPixelY();
+  left_ = static_cast<float>(d.left) * tx;
+  top_ = static_cast<float>(d.top) * ty;
+  width_ = static_cast<float>(d.width) * tx;
+  height_ = static_cast<float>(d.height) * ty;
+  form.Register(this);
+}
+
+void Control::CreateWindowFor(const wchar_t* cls, DWORD style, DWORD exStyle, const Design& d) {
+  const HWND parent = container_ ? container_->hWnd() : form_->hWnd();
+  const float upx = container_ ? container_->UnitsPerPixelX() : form_->UnitsPerPixelX();
+  const float upy = container_ ? container_->UnitsPerPixelY() : form_->UnitsPerPixelY();
+  const int x = ToPixels(left_, upx).value_or(0), y = ToPixels(top_, upy).value_or(0);
+  const int w = ToPixels(width_, upx).value_or(0), h = ToPixels(height_, upy).value_or(0);
+  pixelRect_ = {x, y, x + w, y + h};
+  hwnd_ = CreateWindowExW(exStyle, cls, d.caption,
+                          WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0u) | style, x, y, w,
+                          h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), Instance(),
+                          this);
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+}
+
+bool Control::Place(float left, float top, float width, float height) {
+  if (width < 0 || height < 0) return false;  // a negative size is an invalid value
+  const float upx = container_ ? container_->UnitsPerPixelX() : 1.0f;
+  const float upy = container_ ? container_->UnitsPerPixelY() : 1.0f;
+  const auto x = ToPixels(left, upx), y = ToPixels(top, upy);
+  const auto w = ToPixels(width, upx), h = ToPixels(height, upy);
+  if (!x || !y || !w || !h) return false;
+  left_ = left, top_ = top, width_ = width, height_ = height;
+  pixelRect_ = {*x, *y, *x + *w, *y + *h};
+  if (hwnd_) SetWindowPos(hwnd_, nullptr, *x, *y, *w, *h, SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
+void Control::SetVisible(bool visible) {
+  visible_ = visible;
+  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Control::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+
+std::wstring Control::Caption() const {
+  if (!hwnd_) return caption_;
+  const int n = GetWindowTextLengthW(hwnd_);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  s.resize(static_cast<size_t>(GetWindowTextW(hwnd_, s.data(), n + 1)));
+  return s;
+}
+
+void Control::SetCaption(std::wstring_view text) {
+  caption_.assign(text);
+  if (hwnd_) SetWindowTextW(hwnd_, caption_.c_str());
+}
+
+int Control::Value() const {
+  return hwnd_ && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Control::SetValue(int value) {
+  if (!hwnd_ || value == Value()) return;
+  SendMessageW(hwnd_, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+  form_->OnClick(*this);  // a changed value is a click, whoever changed it
+}
+
+bool Control::CanTakeFocus() const {
+  return hwnd_ && type_ != ControlType::Frame && type_ != ControlType::Label &&
+         IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_);
+}
+
+bool Control::SetFocus() {
+  if (!CanTakeFocus()) return false;
+  ::SetFocus(hwnd_);
+  return GetFocus() == hwnd_;
+}
+
+CommandButton::CommandButton(Form& form, Container* container, const Design& d)
+    : Control(form, container, ControlType::CommandButton, d) {
+  CreateWindowFor(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, d);
+}
+
+CheckBox::CheckBox(Form& form, Container* container, const Design& d, int value)
+    : Control(form, container, ControlType::CheckBox, d) {
+  CreateWindowFor(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, d);
+  if (hwnd_) SendMessageW(hwnd_, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+TextBox::TextBox(Form& form, Container* container, const Design& d)
+    : Control(form, container, ControlType::TextBox, d) {
+  CreateWindowFor(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, d);
+}
+
+// ---- Label ------------------------------------------------------------------
+
+Label::Label(Form& form, Container* container, const Design& d, COLORREF foreColor, bool autoSize)
+    : Control(form, container, ControlType::Label, d) {
+  caption_ = d.caption;
+  foreColor_ = foreColor;
+  const float upx = container ? container->UnitsPerPixelX() : 1.0f;
+  const float upy = container ? container->UnitsPerPixelY() : 1.0f;
+  if (autoSize) {
+    // The label takes the size of its caption in the form's font.
+    ScopedWindowDC screen(nullptr);
+    RECT rc{0, 0, 0, 0};
+    if (screen) {
+      ScopedSelect sel(screen.Get(), DefaultFont());
+      DrawTextW(screen.Get(), caption_.c_str(), -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    width_ = static_cast<float>(rc.right) * upx;
+    height_ = static_cast<float>(rc.bottom) * upy;
+  }
+  const int x = ToPixels(left_, upx).value_or(0), y = ToPixels(top_, upy).value_or(0);
+  pixelRect_ = {x, y, x + ToPixels(width_, upx).value_or(0), y + ToPixels(height_, upy).value_or(0)};
+  if (container)
+    container->AddLabel(this);
+  else
+    form.AddLabel(this);
+}
+
+bool Label::Place(float left, float top, float width, float height) {
+  const RECT old = pixelRect_;
+  if (!Control::Place(left, top, width, height)) return false;
+  const HWND host = container_ ? container_->hWnd() : form_->hWnd();
+  InvalidateRect(host, &old, TRUE);
+  InvalidateRect(host, &pixelRect_, TRUE);
+  return true;
+}
+
+void Label::Paint(HDC dc) const {
+  if (!visible_) return;
+  RECT rc = pixelRect_;
+  FillRect(dc, &rc, FaceBrush());
+  ScopedSelect sel(dc, DefaultFont());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, foreColor_ != CLR_INVALID ? foreColor_ : GetSysColor(COLOR_BTNTEXT));
+  DrawTextW(dc, caption_.c_str(), -1, &rc, DT_WORDBREAK | DT_NOPREFIX);
+}
+
+// ---- Container --------------------------------------------------------------
+
+namespace {
+ATOM RegisterContainerClass(const wchar_t* name, WNDPROC proc, UINT style) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = Instance();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc);
+}
+}  // namespace
+
+Container::Container(Form& form, Container* container, ControlType type, const Design& d,
+                     int scaleMode)
+    : Control(form, container, type, d), scaleMode_(scaleMode) {}
+
+void Container::SetScaleMode(int mode) {
+  if (mode == 1 || mode == 3) scaleMode_ = mode;
+}
+
+float Container::UnitsPerPixelX() const { return scaleMode_ == 1 ? TwipsPerPixelX() : 1.0f; }
+float Container::UnitsPerPixelY() const { return scaleMode_ == 1 ? TwipsPerPixelY() : 1.0f; }
+
+float Container::ScaleWidth() const {
+  RECT rc{};
+  if (hwnd_) GetClientRect(hwnd_, &rc);
+  return static_cast<float>(rc.right) * UnitsPerPixelX();
+}
+
+float Container::ScaleHeight() const {
+  RECT rc{};
+  if (hwnd_) GetClientRect(hwnd_, &rc);
+  return static_cast<float>(rc.bottom) * UnitsPerPixelY();
+}
+
+void Container::AddLabel(Label* label) {
+  if (labelCount_ < static_cast<int>(ARRAYSIZE(labels_))) labels_[labelCount_++] = label;
+}
+
+void Container::PaintLabels(HDC dc) const {
+  for (int i = 0; i < labelCount_; ++i) labels_[i]->Paint(dc);
+}
+
+LRESULT CALLBACK Container::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    auto* self = static_cast<Container*>(static_cast<Control*>(cs->lpCreateParams));
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Container*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  return self->OnMessage(msg, wp, lp);
+}
+
+LRESULT Container::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      OnPaint(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // painting fills the background itself
+    case WM_COMMAND:
+      RouteCommand(*form_, wp, lp);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(FaceBrush());
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
+        SetCursor(form_->EffectiveCursor());
+        return TRUE;
+      }
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void Container::OnPaint(HDC dc) {
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  FillRect(dc, &rc, FaceBrush());
+  PaintLabels(dc);
+}
+
+// ---- Frame ------------------------------------------------------------------
+
+Frame::Frame(Form& form, Container* container, const Design& d)
+    : Container(form, container, ControlType::Frame, d, 1) {
+  static const ATOM atom = RegisterContainerClass(VISTREL_FRAME_CLASS, Container::Proc, 0);
+  (void)atom;
+  CreateWindowFor(VISTREL_FRAME_CLASS, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, d);
+  caption_ = d.caption;
+}
+
+void Frame::OnPaint(HDC dc) {
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  FillRect(dc, &rc, FaceBrush());
+  ScopedSelect sel(dc, DefaultFont());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  RECT edge = rc;
+  edge.top += tm.tmHeight / 2;
+  DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  TextOutW(dc, 8, 0, caption_.c_str(), static_cast<int>(caption_.size()));
+  PaintLabels(dc);
+}
+
+// ---- PictureBox ---------------------------------------------------------------
+
+PictureBox::PictureBox(Form& form, Container* container, const Design& d, int scaleMode,
+                       bool border, Picture picture)
+    : Container(form, container, ControlType::PictureBox, d, scaleMode), picture_(picture) {
+  // A class DC keeps hDC valid between events, as a picture box's DC is.
+  static const ATOM atom = RegisterContainerClass(VISTREL_PICTURE_CLASS, Container::Proc, CS_OWNDC);
+  (void)atom;
+  CreateWindowFor(VISTREL_PICTURE_CLASS, WS_TABSTOP | WS_CLIPCHILDREN,
+                  border ? WS_EX_CLIENTEDGE : 0u, d);
+}
+
+PictureBox::~PictureBox() {
+  if (imageDC_ && imageOldBitmap_) SelectObject(imageDC_.Get(), imageOldBitmap_);
+}
+
+SIZE PictureBox::ClientPixels() const {
+  RECT rc{};
+  if (hwnd_) GetClientRect(hwnd_, &rc);
+  return {rc.right, rc.bottom};
+}
+
+void PictureBox::SetPicture(Picture picture) {
+  picture_ = picture;
+  if (autoRedraw_) ClearImage();
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PictureBox::DrawBackground(HDC dc, const RECT& rc) const {
+  FillRect(dc, &rc, FaceBrush());
+  if (!picture_) return;
+  if (picture_.type == IMAGE_BITMAP) {
+    ScopedMemDC src(dc);
+    if (!src) return;
+    BITMAP bm{};
+    GetObjectW(picture_.handle, sizeof bm, &bm);
+    ScopedSelect sel(src.Get(), picture_.handle);
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, src.Get(), 0, 0, SRCCOPY);
+  } else {
+    DrawIconEx(dc, 0, 0, static_cast<HICON>(picture_.handle), 0, 0, 0, nullptr, DI_NORMAL);
+  }
+}
+
+void PictureBox::FitImage() {
+  const SIZE want = ClientPixels();
+  const SIZE size{want.cx > 0 ? want.cx : 1, want.cy > 0 ? want.cy : 1};
+  if (image_ && size.cx == imageSize_.cx && size.cy == imageSize_.cy) return;
+  ScopedWindowDC screen(nullptr);
+  if (!screen) return;
+  if (!imageDC_) imageDC_.Reset(screen.Get(), true);
+  ScopedBitmap fresh(CreateCompatibleBitmap(screen.Get(), size.cx, size.cy));
+  if (!imageDC_ || !fresh) return;
+  {
+    // Keep what was drawn so far, as a resized persistent image does.
+    ScopedMemDC target(screen.Get());
+    if (!target) return;
+    ScopedSelect sel(target.Get(), fresh.Get());
+    const RECT all{0, 0, size.cx, size.cy};
+    DrawBackground(target.Get(), all);
+    if (image_) BitBlt(target.Get(), 0, 0, imageSize_.cx, imageSize_.cy, imageDC_.Get(), 0, 0, SRCCOPY);
+  }
+  const HGDIOBJ previous = SelectObject(imageDC_.Get(), fresh.Get());
+  if (!imageOldBitmap_) imageOldBitmap_ = previous;
+  image_.Swap(fresh);  // the old image leaves with `fresh`
+  imageSize_ = size;
+}
+
+void PictureBox::ClearImage() {
+  if (!image_) return;
+  const RECT all{0, 0, imageSize_.cx, imageSize_.cy};
+  DrawBackground(imageDC_.Get(), all);
+}
+
+HDC PictureBox::hDC() {
+  if (autoRedraw_) {
+    FitImage();
+    if (imageDC_) return imageDC_.Get();
+  }
+  return hwnd_ ? GetDC(hwnd_) : nullptr;  // class-owned: nothing to release
+}
+
+void PictureBox::SetAutoRedraw(bool on) {
+  autoRedraw_ = on;
+  if (on) FitImage();
+}
+
+Picture PictureBox::Image() {
+  if (autoRedraw_) FitImage();
+  return {image_.Get(), IMAGE_BITMAP};
+}
+
+void PictureBox::Cls() {
+  if (autoRedraw_) {
+    FitImage();
+    ClearImage();
+  }
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PictureBox::Refresh() {
+  if (!hwnd_) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  UpdateWindow(hwnd_);
+}
+
+bool PictureBox::Place(float left, float top, float width, float height) {
+  if (!Control::Place(left, top, width, height)) return false;
+  if (autoRedraw_) FitImage();
+  return true;
+}
+
+void PictureBox::OnPaint(HDC dc) {
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  if (autoRedraw_ && image_) {
+    BitBlt(dc, 0, 0, imageSize_.cx, imageSize_.cy, imageDC_.Get(), 0, 0, SRCCOPY);
+    RECT right{imageSize_.cx, 0, rc.right, rc.bottom}, below{0, imageSize_.cy, rc.right, rc.bottom};
+    if (right.left < right.right) FillRect(dc, &right, FaceBrush());
+    if (below.top < below.bottom) FillRect(dc, &below, FaceBrush());
+  } else {
+    DrawBackground(dc, rc);
+  }
+  PaintLabels(dc);
+}
+
+LRESULT PictureBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  int button = 0;
+  switch (msg) {
+    case WM_LBUTTONDOWN: button = 1; break;
+    case WM_RBUTTONDOWN: button = 2; break;
+    case WM_MBUTTONDOWN: button = 4; break;
+    case WM_LBUTTONUP: button = -1; break;
+    case WM_RBUTTONUP: button = -2; break;
+    case WM_MBUTTONUP: button = -4; break;
+    case WM_MOUSEMOVE: button = 8; break;
+    default: return Container::OnMessage(msg, wp, lp);
+  }
+  const int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
+                    (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+  const float x = static_cast<float>(GET_X_LPARAM(lp)) * UnitsPerPixelX();
+  const float y = static_cast<float>(GET_Y_LPARAM(lp)) * UnitsPerPixelY();
+  if (button == 8) {
+    const int held = ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
+    // Under capture no WM_SETCURSOR arrives, so the form's pointer is applied here.
+    if (GetCapture() == hwnd_) SetCursor(form_->EffectiveCursor());
+    form_->OnMouseMove(*this, held, shift, x, y);
+  } else if (button > 0) {
+    // The box holds the mouse from the press to the release, as form controls do.
+    SetCapture(hwnd_);
+    form_->OnMouseDown(*this, button, shift, x, y);
+  } else {
+    form_->OnMouseUp(*this, -button, shift, x, y);
+    if (GetCapture() == hwnd_ && !(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
+  }
+  return 0;
+}
+
+// ---- Form -------------------------------------------------------------------
+
+Form::Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, HICON icon) {
+  static const ATOM atom = [icon] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Form::Proc;
+    wc.hInstance = Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.lpszClassName = VISTREL_FORM_CLASS;
+    return RegisterClassExW(&wc);
+  }();
+  (void)atom;
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  RECT rc{0, 0, CLngRound(clientTwipsWidth / TwipsPerPixelX()).value_or(0),
+          CLngRound(clientTwipsHeight / TwipsPerPixelY()).value_or(0)};
+  AdjustWindowRectEx(&rc, style, FALSE, 0);
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  // Centred on the screen.
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  const std::wstring title(caption);
+  CreateWindowExW(0, VISTREL_FORM_CLASS, title.c_str(), style, x, y, w, h, nullptr, nullptr,
+                  Instance(), this);
+}
+
+Form::~Form() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Form::Register(Control* control) {
+  if (control->id_ > 0 && control->id_ < static_cast<int>(ARRAYSIZE(controls_)))
+    controls_[control->id_] = control;
+}
+
+void Form::AddLabel(Label* label) {
+  if (labelCount_ < static_cast<int>(ARRAYSIZE(labels_))) labels_[labelCount_++] = label;
+}
+
+Control* Form::ControlById(int id) const {
+  return id > 0 && id < static_cast<int>(ARRAYSIZE(controls_)) ? controls_[id] : nullptr;
+}
+
+std::wstring Form::Caption() const {
+  if (!hwnd_) return {};
+  const int n = GetWindowTextLengthW(hwnd_);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  s.resize(static_cast<size_t>(GetWindowTextW(hwnd_, s.data(), n + 1)));
+  return s;
+}
+
+void Form::SetCaption(std::wstring_view text) {
+  const std::wstring s(text);
+  if (hwnd_) SetWindowTextW(hwnd_, s.c_str());
+}
+
+float Form::Width() const {
+  RECT rc{};
+  if (hwnd_) GetWindowRect(hwnd_, &rc);
+  return static_cast<float>(rc.right - rc.left) * TwipsPerPixelX();
+}
+
+float Form::Height() const {
+  RECT rc{};
+  if (hwnd_) GetWindowRect(hwnd_, &rc);
+  return static_cast<float>(rc.bottom - rc.top) * TwipsPerPixelY();
+}
+
+bool Form::SetWidth(float twips) {
+  const auto px = CLngRound(static_cast<double>(twips) / TwipsPerPixelX());
+  if (!px || *px < 0 || !hwnd_) return false;
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  return SetWindowPos(hwnd_, nullptr, 0, 0, *px, rc.bottom - rc.top,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+}
+
+bool Form::SetHeight(float twips) {
+  const auto px = CLngRound(static_cast<double>(twips) / TwipsPerPixelY());
+  if (!px || *px < 0 || !hwnd_) return false;
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  return SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, *px,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+}
+
+void Form::SetBorderStyle(int style) {
+  if (style != 0 && style != 2) return;
+  borderStyle_ = style;
+  if (!hwnd_) return;
+  constexpr LONG_PTR kFrame = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  LONG_PTR s = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  s = style == 0 ? (s & ~kFrame) : (s | kFrame);
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, s);
+  // The new frame takes effect on the live window at once.
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int Form::WindowState() const {
+  if (!hwnd_ || !IsWindowVisible(hwnd_)) return pendingState_;
+  return IsZoomed(hwnd_) ? 2 : IsIconic(hwnd_) ? 1 : 0;
+}
+
+void Form::SetWindowState(int state) {
+  if (state < 0 || state > 2) return;
+  pendingState_ = state;
+  // A hidden form takes the state when it is shown.
+  if (hwnd_ && IsWindowVisible(hwnd_))
+    ShowWindow(hwnd_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
+}
+
+void Form::Show() {
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, pendingState_ == 2 ? SW_SHOWMAXIMIZED : pendingState_ == 1 ? SW_SHOWMINIMIZED : SW_SHOW);
+  UpdateWindow(hwnd_);
+}
+
+void Form::Hide() {
+  if (!hwnd_) return;
+  pendingState_ = WindowState();
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+HCURSOR Form::EffectiveCursor() const {
+  if (mousePointer_ == 99 && mouseIcon_) return static_cast<HCURSOR>(mouseIcon_.handle);
+  return LoadCursorW(nullptr, IDC_ARROW);
+}
+
+void Form::ApplyCursor() const {
+  // Show the new pointer now if the mouse is ours (captured or over the form).
+  POINT pt;
+  RECT rc;
+  if (!hwnd_ || !GetCursorPos(&pt) || !GetWindowRect(hwnd_, &rc)) return;
+  if (GetCapture() || (PtInRect(&rc, pt) && GetForegroundWindow() == hwnd_))
+    SetCursor(EffectiveCursor());
+}
+
+void Form::SetMousePointer(int kind) {
+  mousePointer_ = kind;
+  ApplyCursor();
+}
+
+void Form::SetMouseIcon(Picture icon) {
+  mouseIcon_ = icon;
+  ApplyCursor();
+}
+
+void Form::MoveFocus(bool backwards) {
+  Control* current = nullptr;
+  const HWND focus = GetFocus();
+  for (Control* c : controls_)
+    if (c && c->hwnd_ && c->hwnd_ == focus) current = c;
+  Control* best = nullptr;
+  Control* wrap = nullptr;
+  const int at = current ? current->tabIndex_ : (backwards ? 1 << 30 : -1);
+  for (Control* c : controls_) {
+    if (!c || c == current || !c->CanTakeFocus()) continue;
+    const int t = c->tabIndex_;
+    if (!backwards) {
+      if (t > at && (!best || t < best->tabIndex_)) best = c;
+      if (!wrap || t < wrap->tabIndex_) wrap = c;
+    } else {
+      if (t < at && (!best || t > best->tabIndex_)) best = c;
+      if (!wrap || t > wrap->tabIndex_) wrap = c;
+    }
+  }
+  if (Control* next = best ? best : wrap) {
+    next->SetFocus();
+    if (next->type_ == ControlType::TextBox) SendMessageW(next->hwnd_, EM_SETSEL, 0, -1);
+  }
+}
+
+bool Form::PreTranslate(MSG& msg) {
+  bool ours = msg.hwnd == hwnd_;
+  Control* target = nullptr;
+  for (Control* c : controls_)
+    if (c && c->hwnd_ && c->hwnd_ == msg.hwnd) target = c, ours = true;
+  if (!ours) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
+      GetKeyState(VK_MENU) >= 0) {
+    MoveFocus(GetKeyState(VK_SHIFT) < 0);
+    return true;
+  }
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && target &&
+      target->type_ == ControlType::CommandButton) {
+    SendMessageW(target->hwnd_, BM_CLICK, 0, 0);
+    return true;
+  }
+  if (msg.message == WM_CHAR) {
+    // Key preview: the form sees the key before the focused control.
+    int key = static_cast<int>(msg.wParam);
+    OnKeyPress(key);
+    if (key == 0) return true;
+    msg.wParam = static_cast<WPARAM>(key);
+  }
+  return false;
+}
+
+int Form::Run() {
+  OnLoad();
+  Show();
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void Form::Close() {
+  if (!hwnd_ || unloaded_) return;
+  int cancel = 0;
+  OnUnload(cancel);
+  if (cancel) return;
+  unloaded_ = true;
+  DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    for (Control* c : self->controls_)
+      if (c) c->hwnd_ = nullptr;  // the children went with the form
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  return self->OnMessage(msg, wp, lp);
+}
+
+LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      RouteCommand(*this, wp, lp);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      FillRect(dc, &ps.rcPaint, FaceBrush());
+      for (int i = 0; i < labelCount_; ++i) labels_[i]->Paint(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(FaceBrush());
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
+        SetCursor(EffectiveCursor());
+        return TRUE;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && !GetFocus()) MoveFocus(false);
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_DESTROY:
+      OnDestroying();  // the children still exist here
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void RouteCommand(Form& form, WPARAM wp, LPARAM lp) {
+  if (HIWORD(wp) != BN_CLICKED || !lp) return;
+  Control* c = form.ControlById(LOWORD(wp));
+  if (c && c->hWnd() == reinterpret_cast<HWND>(lp)) form.OnClick(*c);
+}
+
+}  // namespace rt

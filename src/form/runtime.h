@@ -1,0 +1,335 @@
+// A thin form runtime over Win32: one form with windowed controls and
+// windowless labels, float geometry in the container's scale unit (pixels on
+// the form, twips inside twips-scaled picture boxes), and events delivered to
+// typed handlers of the form. Nothing here throws: an operation that cannot
+// be carried out reports false or an empty optional and leaves things as they
+// were, which is how a handler "skips a failing statement".
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "form/scoped.h"
+
+namespace rt {
+
+// ---- Screen and units --------------------------------------------------
+
+// Twips per screen pixel from the real screen DPI (15 at 96 dpi).
+float TwipsPerPixelX();
+float TwipsPerPixelY();
+
+struct ScreenInfo {
+  float Width() const;   // twips
+  float Height() const;  // twips
+  float TwipsPerPixelX() const { return rt::TwipsPerPixelX(); }
+  float TwipsPerPixelY() const { return rt::TwipsPerPixelY(); }
+};
+inline constexpr ScreenInfo Screen{};
+
+// ---- Pictures ------------------------------------------------------------
+
+// A picture as the runtime hands it around: a cursor, icon or bitmap handle
+// that the picture's owner keeps alive (resources are shared, a persistent
+// image belongs to its picture box).
+struct Picture {
+  HANDLE handle = nullptr;
+  UINT type = IMAGE_BITMAP;  // IMAGE_BITMAP, IMAGE_ICON or IMAGE_CURSOR
+  explicit operator bool() const { return handle != nullptr; }
+};
+
+// A cursor or icon resource of this exe (shared, never destroyed).
+Picture ResourceCursor(int id);
+
+// Writes a bitmap picture as a Windows BMP file (24 bits per pixel),
+// replacing a file of that name. False when nothing could be written.
+bool SavePicture(Picture picture, const std::wstring& fileName);
+
+// ---- Other services -------------------------------------------------------
+
+// A modal message box owned by the active window; returns the button id.
+int MsgBox(std::wstring_view text, UINT style, std::wstring_view title);
+
+// The current local date and time.
+SYSTEMTIME Now();
+
+// The font every control uses: the system's message font when it can show
+// Chinese text, otherwise a font that can.
+HFONT DefaultFont();
+
+// Windows of this thread that are still alive (the form and all its children).
+long LiveWindows();
+
+// ---- Controls ---------------------------------------------------------------
+
+enum class ControlType : uint8_t { CommandButton, CheckBox, TextBox, Label, Frame, PictureBox };
+
+class Form;
+class Container;
+
+// Design values of one control; positions and sizes in twips relative to the
+// container's client area.
+struct Design {
+  int id;
+  const wchar_t* caption;
+  int left, top, width, height;  // twips
+  int tabIndex;
+  bool visible;
+};
+
+class Control {
+ public:
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  HWND hWnd() const { return hwnd_; }
+  int Id() const { return id_; }
+  ControlType Type() const { return type_; }
+  int TabIndex() const { return tabIndex_; }
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+
+  // Geometry in the container's scale unit.
+  float Left() const { return left_; }
+  float Top() const { return top_; }
+  float Width() const { return width_; }
+  float Height() const { return height_; }
+  bool SetLeft(float v) { return Place(v, top_, width_, height_); }
+  bool SetTop(float v) { return Place(left_, v, width_, height_); }
+  bool SetWidth(float v) { return Place(left_, top_, v, height_); }
+  bool SetHeight(float v) { return Place(left_, top_, width_, v); }
+
+  // Caption of buttons, check boxes, labels and frames; Text of text boxes.
+  std::wstring Caption() const;
+  void SetCaption(std::wstring_view text);
+  std::wstring Text() const { return Caption(); }
+  void SetText(std::wstring_view text) { SetCaption(text); }
+
+  // Check box value: 1 checked, 0 unchecked.
+  int Value() const;
+  void SetValue(int value);
+
+  bool SetFocus();
+  bool CanTakeFocus() const;
+
+  // The control's rectangle in its window-parent's client pixels.
+  RECT PixelRect() const { return pixelRect_; }
+  Container* Parent() const { return container_; }
+  Form& OwnerForm() const { return *form_; }
+
+ protected:
+  Control(Form& form, Container* container, ControlType type, const Design& d);
+  ~Control() = default;
+  void CreateWindowFor(const wchar_t* cls, DWORD style, DWORD exStyle, const Design& d);
+  virtual bool Place(float left, float top, float width, float height);
+
+  Form* form_;
+  Container* container_;  // nullptr: directly on the form
+  HWND hwnd_ = nullptr;
+  ControlType type_;
+  int id_;
+  int tabIndex_;
+  bool visible_;
+  bool enabled_ = true;
+  float left_, top_, width_, height_;
+  RECT pixelRect_{};
+  std::wstring caption_;  // labels keep their caption here (no window)
+  COLORREF foreColor_ = CLR_INVALID;
+  friend class Form;
+  friend class Container;
+};
+
+class CommandButton final : public Control {
+ public:
+  CommandButton(Form& form, Container* container, const Design& d);
+};
+
+class CheckBox final : public Control {
+ public:
+  CheckBox(Form& form, Container* container, const Design& d, int value);
+};
+
+class TextBox final : public Control {
+ public:
+  TextBox(Form& form, Container* container, const Design& d);
+};
+
+// A label has no window: its container paints it.
+class Label final : public Control {
+ public:
+  Label(Form& form, Container* container, const Design& d, COLORREF foreColor = CLR_INVALID,
+        bool autoSize = false);
+  void Paint(HDC dc) const;
+
+ private:
+  bool Place(float left, float top, float width, float height) override;
+};
+
+// A control that holds others: frames and picture boxes.
+class Container : public Control {
+ public:
+  // Scale unit of the inside: 1 twips, 3 pixels.
+  int ScaleMode() const { return scaleMode_; }
+  void SetScaleMode(int mode);
+  float ScaleWidth() const;
+  float ScaleHeight() const;
+
+  // Container units to pixels of the client area.
+  float UnitsPerPixelX() const;
+  float UnitsPerPixelY() const;
+
+  void AddLabel(Label* label);
+  void PaintLabels(HDC dc) const;
+
+ protected:
+  Container(Form& form, Container* container, ControlType type, const Design& d, int scaleMode);
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  virtual void OnPaint(HDC dc);
+
+  int scaleMode_;
+  Label* labels_[16] = {};
+  int labelCount_ = 0;
+};
+
+class Frame final : public Container {
+ public:
+  Frame(Form& form, Container* container, const Design& d);
+
+ private:
+  void OnPaint(HDC dc) override;
+};
+
+class PictureBox final : public Container {
+ public:
+  PictureBox(Form& form, Container* container, const Design& d, int scaleMode,
+             bool border = true, Picture picture = {});
+  ~PictureBox();
+
+  Picture GetPicture() const { return picture_; }
+  void SetPicture(Picture picture);
+
+  // The device context drawing goes to: the persistent image while
+  // AutoRedraw is on, else the box's own (class-owned) window DC.
+  HDC hDC();
+  bool AutoRedraw() const { return autoRedraw_; }
+  void SetAutoRedraw(bool on);
+  // The persistent image as a bitmap picture (empty before the first AutoRedraw).
+  Picture Image();
+  void Cls();
+  void Refresh();
+
+  // Pixel size of the client area.
+  SIZE ClientPixels() const;
+
+ private:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnPaint(HDC dc) override;
+  bool Place(float left, float top, float width, float height) override;
+  void FitImage();
+  void ClearImage();
+  void DrawBackground(HDC dc, const RECT& rc) const;
+
+  Picture picture_;
+  bool autoRedraw_ = false;
+  ScopedMemDC imageDC_;
+  ScopedBitmap image_;
+  HGDIOBJ imageOldBitmap_ = nullptr;
+  SIZE imageSize_{};
+};
+
+// ---- Form -------------------------------------------------------------------
+
+class Form {
+ public:
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  HWND hWnd() const { return hwnd_; }
+
+  std::wstring Caption() const;
+  void SetCaption(std::wstring_view text);
+
+  // Outer size in twips.
+  float Width() const;
+  float Height() const;
+  bool SetWidth(float twips);
+  bool SetHeight(float twips);
+
+  // 0 none, 2 sizable.
+  int BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(int style);
+  // 0 normal, 1 minimized, 2 maximized.
+  int WindowState() const;
+  void SetWindowState(int state);
+
+  // 0 default, 99 custom (MouseIcon).
+  int MousePointer() const { return mousePointer_; }
+  void SetMousePointer(int kind);
+  Picture MouseIcon() const { return mouseIcon_; }
+  void SetMouseIcon(Picture icon);
+  HCURSOR EffectiveCursor() const;
+
+  void Show();
+  void Hide();
+  bool Visible() const;
+
+  // The form's scale unit is the pixel.
+  float UnitsPerPixelX() const { return 1.0f; }
+  float UnitsPerPixelY() const { return 1.0f; }
+  void AddLabel(Label* label);
+
+  Control* ControlById(int id) const;
+  // Runs Load, shows the form and pumps messages until it is closed.
+  int Run();
+  // Closes the form as the user would (Unload, then destroy).
+  void Close();
+
+  // Event hooks, decoded here and decided by the concrete form.
+  virtual void OnLoad() {}
+  virtual void OnUnload(int& cancel) { (void)cancel; }
+  virtual void OnDestroying() {}
+  virtual void OnKeyPress(int& keyAscii) { (void)keyAscii; }
+  virtual void OnClick(Control& control) { (void)control; }
+  virtual void OnMouseDown(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
+  virtual void OnMouseMove(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
+  virtual void OnMouseUp(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
+
+  // Key preview, Tab order and the form's keys; true when the message was used.
+  bool PreTranslate(MSG& msg);
+
+ protected:
+  // Client size at design in twips; the caption; border style; centred on screen.
+  Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, HICON icon);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void Register(Control* control);
+  void MoveFocus(bool backwards);
+  void ApplyCursor() const;
+
+  HWND hwnd_ = nullptr;
+  int borderStyle_ = 2;
+  int pendingState_ = 0;
+  int mousePointer_ = 0;
+  Picture mouseIcon_;
+  bool unloaded_ = false;
+  Control* controls_[64] = {};
+  Label* labels_[8] = {};
+  int labelCount_ = 0;
+  friend class Control;
+};
+
+// Handles a command notification from a child window (buttons, check boxes).
+void RouteCommand(Form& form, WPARAM wp, LPARAM lp);
+
+}  // namespace rt

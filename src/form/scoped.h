@@ -1,0 +1,134 @@
+// One owning wrapper per kind of GDI handle, each keeping what its release
+// needs, and counting itself so tests can prove that nothing leaks (the
+// system's own GDI counters are not available everywhere).
+#pragma once
+
+#include <windows.h>
+
+namespace rt {
+
+struct LiveCounts {
+  long gdiObjects;
+  long deviceContexts;
+};
+LiveCounts Live();
+
+namespace detail {
+extern long g_gdiObjects;
+extern long g_deviceContexts;
+}  // namespace detail
+
+// A GDI object (bitmap, brush, font) deleted with DeleteObject.
+template <class H>
+class ScopedGdi {
+ public:
+  ScopedGdi() = default;
+  explicit ScopedGdi(H h) : h_(h) {
+    if (h_) ++detail::g_gdiObjects;
+  }
+  ScopedGdi(const ScopedGdi&) = delete;
+  ScopedGdi& operator=(const ScopedGdi&) = delete;
+  ~ScopedGdi() { Reset(); }
+  void Reset(H h = nullptr) {
+    if (h_) {
+      DeleteObject(h_);
+      --detail::g_gdiObjects;
+    }
+    h_ = h;
+    if (h_) ++detail::g_gdiObjects;
+  }
+  void Swap(ScopedGdi& other) {
+    H t = h_;
+    h_ = other.h_;
+    other.h_ = t;
+  }
+  H Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  H h_ = nullptr;
+};
+using ScopedBitmap = ScopedGdi<HBITMAP>;
+using ScopedBrush = ScopedGdi<HBRUSH>;
+using ScopedFont = ScopedGdi<HFONT>;
+
+// A memory DC from CreateCompatibleDC, deleted with DeleteDC.
+class ScopedMemDC {
+ public:
+  ScopedMemDC() = default;
+  explicit ScopedMemDC(HDC compatibleWith) : h_(CreateCompatibleDC(compatibleWith)) {
+    if (h_) ++detail::g_deviceContexts;
+  }
+  ScopedMemDC(const ScopedMemDC&) = delete;
+  ScopedMemDC& operator=(const ScopedMemDC&) = delete;
+  ~ScopedMemDC() { Reset(); }
+  // Drops the DC held and, given a DC, creates one compatible with it.
+  void Reset(HDC compatibleWith = nullptr, bool create = false) {
+    if (h_) {
+      DeleteDC(h_);
+      --detail::g_deviceContexts;
+    }
+    h_ = create ? CreateCompatibleDC(compatibleWith) : nullptr;
+    if (h_) ++detail::g_deviceContexts;
+  }
+  HDC Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HDC h_ = nullptr;
+};
+
+// A window's DC from GetDC, given back with ReleaseDC on the same window.
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND hwnd) : hwnd_(hwnd), h_(GetDC(hwnd)) {
+    if (h_) ++detail::g_deviceContexts;
+  }
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  ~ScopedWindowDC() {
+    if (h_) {
+      ReleaseDC(hwnd_, h_);
+      --detail::g_deviceContexts;
+    }
+  }
+  HDC Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HWND hwnd_;
+  HDC h_;
+};
+
+// An object selected into a DC, deselected (the previous one put back) on exit.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+  ~ScopedSelect() {
+    if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A file handle from CreateFile, closed on exit.
+class ScopedFile {
+ public:
+  explicit ScopedFile(HANDLE h) : h_(h) {}
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  ~ScopedFile() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  HANDLE Get() const { return h_; }
+  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+}  // namespace rt
