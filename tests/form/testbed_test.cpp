@@ -89,4 +89,13 @@ TEST(Testbed, TargetEndsWhenClosedOrWhenHostDestroysItsWindow) {
   StopTarget(*embedded);
 }
 
+// Runs in the exe's second pass under zh_CN.UTF-8 (see tests/CMakeLists.txt).
+TEST(TestbedCp936, TargetTakesAnsiTitleInChineseCodePage) {
+  EXPECT_EQ(GetACP(), 936u);
+  auto t = StartTarget(L"--ansi-title B4B0BFDA");  // "窗口" in GBK
+  ASSERT_TRUE(t);
+  EXPECT_EQ(TextOf(t->main), L"窗口");
+  StopTarget(*t);
+}
+
 }  // namespace
