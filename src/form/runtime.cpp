@@ -110,22 +110,35 @@ SYSTEMTIME Now() {
 
 namespace {
 
-int CALLBACK FirstChineseFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out) {
-  if (lf->lfFaceName[0] == L'@') return 1;  // vertical variants
-  lstrcpynW(reinterpret_cast<wchar_t*>(out), lf->lfFaceName, LF_FACESIZE);
-  return 0;
+bool ShowsCaptions(HDC dc, HFONT font) {
+  ScopedSelect sel(dc, font);
+  static const wchar_t kSample[] = L"传输暂停截图全屏还原最前宽高比本程序大小+-0123456789K:";
+  constexpr int kLength = ARRAYSIZE(kSample) - 1;
+  WORD glyphs[kLength] = {};
+  if (GetGlyphIndicesW(dc, kSample, kLength, glyphs, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+    return false;
+  for (WORD g : glyphs)
+    if (g == 0xFFFF) return false;
+  return true;
 }
 
-bool ShowsChinese(HDC dc, HFONT font) {
-  ScopedSelect sel(dc, font);
-  static const wchar_t kSample[] = L"传输暂停截图全屏还原最前宽高比";
-  WORD glyphs[ARRAYSIZE(kSample)] = {};
-  if (GetGlyphIndicesW(dc, kSample, ARRAYSIZE(kSample) - 1, glyphs, GGI_MARK_NONEXISTING_GLYPHS) ==
-      GDI_ERROR)
-    return false;
-  for (int i = 0; i + 1 < static_cast<int>(ARRAYSIZE(kSample)); ++i)
-    if (glyphs[i] == 0xFFFF) return false;
-  return true;
+struct FaceSearch {
+  HDC dc;
+  LOGFONTW lf;
+  bool found;
+};
+
+int CALLBACK TryChineseFace(const LOGFONTW* candidate, const TEXTMETRICW*, DWORD, LPARAM param) {
+  auto* search = reinterpret_cast<FaceSearch*>(param);
+  if (candidate->lfFaceName[0] == L'@') return 1;  // vertical variants
+  LOGFONTW lf = search->lf;
+  lstrcpynW(lf.lfFaceName, candidate->lfFaceName, LF_FACESIZE);
+  lf.lfCharSet = DEFAULT_CHARSET;
+  ScopedFont font(CreateFontIndirectW(&lf));
+  if (!font || !ShowsCaptions(search->dc, font.Get())) return 1;
+  search->lf = lf;
+  search->found = true;
+  return 0;
 }
 
 }  // namespace
@@ -140,19 +153,17 @@ HFONT DefaultFont() {
     lf = ncm.lfMessageFont;
   else
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+  // The layout was made for 9-point text (12-pixel Chinese characters at 96 dpi).
+  lf.lfHeight = -MulDiv(9, ScreenDpi(LOGPIXELSY), 72);
   font.Reset(CreateFontIndirectW(&lf));
   ScopedWindowDC screen(nullptr);
-  if (screen && !ShowsChinese(screen.Get(), font.Get())) {
-    // The captions are Chinese: fall back to a face that has the glyphs.
+  if (screen && !ShowsCaptions(screen.Get(), font.Get())) {
+    // The captions are Chinese: take the first face that has all their glyphs.
+    FaceSearch search{screen.Get(), lf, false};
     LOGFONTW query{};
     query.lfCharSet = GB2312_CHARSET;
-    wchar_t face[LF_FACESIZE] = {};
-    EnumFontFamiliesExW(screen.Get(), &query, FirstChineseFace, reinterpret_cast<LPARAM>(face), 0);
-    if (face[0]) {
-      lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-      lf.lfCharSet = DEFAULT_CHARSET;
-      font.Reset(CreateFontIndirectW(&lf));
-    }
+    EnumFontFamiliesExW(screen.Get(), &query, TryChineseFace, reinterpret_cast<LPARAM>(&search), 0);
+    if (search.found) font.Reset(CreateFontIndirectW(&search.lf));
   }
   return font.Get();
 }
@@ -326,7 +337,7 @@ void Label::Paint(HDC dc) const {
   ScopedSelect sel(dc, DefaultFont());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, foreColor_ != CLR_INVALID ? foreColor_ : GetSysColor(COLOR_BTNTEXT));
-  DrawTextW(dc, caption_.c_str(), -1, &rc, DT_WORDBREAK | DT_NOPREFIX);
+  DrawTextW(dc, caption_.c_str(), -1, &rc, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
 }
 
 // ---- Container --------------------------------------------------------------
@@ -611,6 +622,16 @@ LRESULT PictureBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- Form -------------------------------------------------------------------
 
+namespace {
+Form* g_forms[4] = {};  // live forms of this thread, for PreTranslateAny
+}  // namespace
+
+bool PreTranslateAny(MSG& msg) {
+  for (Form* f : g_forms)
+    if (f && f->PreTranslate(msg)) return true;
+  return false;
+}
+
 Form::Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, HICON icon) {
   static const ATOM atom = [icon] {
     WNDCLASSEXW wc{};
@@ -634,9 +655,16 @@ Form::Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view captio
   const std::wstring title(caption);
   CreateWindowExW(0, VISTREL_FORM_CLASS, title.c_str(), style, x, y, w, h, nullptr, nullptr,
                   Instance(), this);
+  for (Form*& f : g_forms)
+    if (!f) {
+      f = this;
+      break;
+    }
 }
 
 Form::~Form() {
+  for (Form*& f : g_forms)
+    if (f == this) f = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -816,7 +844,7 @@ int Form::Run() {
   Show();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (PreTranslate(msg)) continue;
+    if (PreTranslateAny(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -329,6 +329,10 @@ class Form {
   friend class Control;
 };
 
+// Key preview and Tab order for whichever form of this thread owns the
+// message; for message loops other than Form::Run.
+bool PreTranslateAny(MSG& msg);
+
 // Handles a command notification from a child window (buttons, check boxes).
 void RouteCommand(Form& form, WPARAM wp, LPARAM lp);
 

@@ -1,5 +1,7 @@
 #include "testbed.h"
 
+#include "form/runtime.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -119,6 +121,8 @@ void Pump(DWORD ms) {
   for (;;) {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      // A form hosted in this process sees keys first, as in the tool's own loop.
+      if (rt::PreTranslateAny(m)) continue;
       TranslateMessage(&m);
       DispatchMessageW(&m);
     }
