@@ -12,7 +12,7 @@
 class frmMain final : public rt::Form {
  public:
   frmMain();
-  ~frmMain() override = default;
+  ~frmMain() override { DestroyNow(); }
 
   // Controls, in creation order, which is also their stacking order.
   rt::PictureBox Picture4;

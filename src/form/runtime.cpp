@@ -851,6 +851,10 @@ int Form::Run() {
   return static_cast<int>(msg.wParam);
 }
 
+void Form::DestroyNow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
 void Form::Close() {
   if (!hwnd_ || unloaded_) return;
   int cancel = 0;

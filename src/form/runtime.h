@@ -292,6 +292,9 @@ class Form {
   int Run();
   // Closes the form as the user would (Unload, then destroy).
   void Close();
+  // Destroys the window without Unload; a concrete form calls it from its
+  // destructor, while its controls and handlers still exist.
+  void DestroyNow();
 
   // Event hooks, decoded here and decided by the concrete form.
   virtual void OnLoad() {}
