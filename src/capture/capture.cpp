@@ -14,11 +14,11 @@ namespace {
 // FOLDERID_Pictures, spelled out: taking it from the uuid library adds 40 KB.
 constexpr GUID kPicturesFolderId = {0x33E28130, 0x4E1E, 0x4676, {0x83, 0x5A, 0x98, 0x39, 0x5C, 0x3B, 0xC3, 0xBB}};
 
-// The user's Pictures folder with a trailing backslash, empty if unknown.
+// The user's Pictures folder with a trailing backslash (made if missing), empty if unknown.
 std::wstring PicturesFolder() {
   PWSTR path = nullptr;
   std::wstring folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(kPicturesFolderId, 0, nullptr, &path)) && path) {
+  if (SUCCEEDED(SHGetKnownFolderPath(kPicturesFolderId, KF_FLAG_CREATE, nullptr, &path)) && path) {
     folder = path;
     folder += L'\\';
   }
@@ -69,7 +69,7 @@ void frmMain::Command5_Click() {
   if (rt::SavePicture(Picture5.Image(), kScreenshotFolder + name)) return;
   const std::wstring pictures = PicturesFolder();
   if (!pictures.empty() && rt::SavePicture(Picture5.Image(), pictures + name)) return;
-  rt::MsgBox(L"截图无法保存。已尝试:\n" + (kScreenshotFolder + name) +
+  rt::MsgBox(L"截图未能保存，已尝试保存到：\n" + (kScreenshotFolder + name) +
                  (pictures.empty() ? std::wstring() : L"\n" + pictures + name),
              MB_OK | MB_ICONEXCLAMATION, L"提示");
 }
