@@ -1,0 +1,574 @@
+// Freeze frame and screenshot: the pixels a freeze keeps and a screenshot
+// writes, the live/frozen states, the file's name, size and fallbacks, and
+// that a thousand rounds leave no GDI object behind.
+#include <gtest/gtest.h>
+
+#include <initguid.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "capture/screenshot.h"
+#include "form/convert.h"
+#include "form/frmMain.h"
+#include "testbed.h"
+
+using namespace testbed;
+
+namespace {
+
+// ---- the file name rule -------------------------------------------------------
+
+TEST(ScreenshotFileName, FieldsUnpaddedAndUnseparated) {
+  struct Row {
+    WORD year, month, day, hour, minute, second;
+    const wchar_t* name;
+  };
+  const Row rows[] = {
+      {2008, 10, 14, 9, 5, 3, L"20081014953.bmp"},
+      {2008, 10, 14, 23, 59, 59, L"20081014235959.bmp"},
+      // Different moments may share a name.
+      {2008, 1, 11, 1, 0, 0, L"2008111100.bmp"},
+      {2008, 11, 1, 1, 0, 0, L"2008111100.bmp"},
+      {2024, 12, 31, 0, 0, 0, L"20241231000.bmp"},
+      {1999, 1, 1, 10, 10, 10, L"199911101010.bmp"},
+  };
+  for (const Row& r : rows) {
+    SYSTEMTIME t{};
+    t.wYear = r.year, t.wMonth = r.month, t.wDay = r.day;
+    t.wHour = r.hour, t.wMinute = r.minute, t.wSecond = r.second, t.wMilliseconds = 999;
+    EXPECT_EQ(ScreenshotFileName(t), r.name);
+  }
+}
+
+// ---- pixels -------------------------------------------------------------------
+
+// The test picture: no two neighbouring pixels alike, so any shift shows.
+COLORREF Pattern(int x, int y, int phase) {
+  return RGB((x * 3 + phase * 40) & 0xFF, (y * 5) & 0xFF, ((x ^ y) + phase * 90) & 0xFF);
+}
+
+int g_phase = 0;
+
+LRESULT CALLBACK PatternProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ERASEBKGND) return 1;
+  if (msg != WM_PAINT) return DefWindowProcW(h, msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  RECT rc;
+  GetClientRect(h, &rc);
+  std::vector<DWORD> bits(static_cast<size_t>(rc.right) * rc.bottom);
+  for (int y = 0; y < rc.bottom; ++y)
+    for (int x = 0; x < rc.right; ++x) {
+      const COLORREF c = Pattern(x, y, g_phase);
+      bits[static_cast<size_t>(y) * rc.right + x] = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    }
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB};
+  SetDIBitsToDevice(dc, 0, 0, rc.right, rc.bottom, 0, 0, 0, rc.bottom, bits.data(), &bi, DIB_RGB_COLORS);
+  EndPaint(h, &ps);
+  return 0;
+}
+
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<COLORREF> at;  // top-down rows
+  COLORREF operator()(int x, int y) const { return at[static_cast<size_t>(y) * width + x]; }
+};
+
+Pixels FromTopDown32(int w, int h, const DWORD* bits) {
+  Pixels p{w, h, std::vector<COLORREF>(static_cast<size_t>(w) * h)};
+  for (size_t i = 0; i < p.at.size(); ++i)
+    p.at[i] = RGB(bits[i] >> 16 & 0xFF, bits[i] >> 8 & 0xFF, bits[i] & 0xFF);
+  return p;
+}
+
+// A rectangle of a device context, read through a DIB.
+Pixels Grab(HDC dc, int x, int y, int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, dib);
+  BitBlt(mem, 0, 0, w, h, dc, x, y, SRCCOPY);
+  GdiFlush();
+  Pixels p = FromTopDown32(w, h, static_cast<DWORD*>(bits));
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(dib);
+  return p;
+}
+
+Pixels ReadBitmap(HBITMAP bmp) {
+  BITMAP bm{};
+  GetObjectW(bmp, sizeof bm, &bm);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+  std::vector<DWORD> bits(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bmp, 0, bm.bmHeight, bits.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return FromTopDown32(bm.bmWidth, bm.bmHeight, bits.data());
+}
+
+// A BMP file, checked header by header; empty when it is not a sound one.
+std::optional<Pixels> ReadBmp(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<BYTE> data(GetFileSize(f, nullptr));
+  DWORD got = 0;
+  const bool read = ReadFile(f, data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
+  CloseHandle(f);
+  const size_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  if (!read || got != data.size() || data.size() < headers) return std::nullopt;
+  BITMAPFILEHEADER fh;
+  BITMAPINFOHEADER ih;
+  memcpy(&fh, data.data(), sizeof fh);
+  memcpy(&ih, data.data() + sizeof fh, sizeof ih);
+  if (fh.bfType != 0x4D42 || fh.bfSize != data.size() || ih.biSize != sizeof ih || ih.biPlanes != 1 ||
+      ih.biCompression != BI_RGB || ih.biWidth <= 0 || ih.biHeight == 0 ||
+      (ih.biBitCount != 24 && ih.biBitCount != 32))
+    return std::nullopt;
+  const int w = ih.biWidth, h = ih.biHeight < 0 ? -ih.biHeight : ih.biHeight;
+  const size_t bpp = ih.biBitCount / 8, stride = (w * bpp + 3) & ~size_t{3};
+  if (fh.bfOffBits + stride * h > data.size()) return std::nullopt;
+  Pixels p{w, h, std::vector<COLORREF>(static_cast<size_t>(w) * h)};
+  for (int y = 0; y < h; ++y) {
+    const BYTE* row = data.data() + fh.bfOffBits + stride * (ih.biHeight > 0 ? h - 1 - y : y);
+    for (int x = 0; x < w; ++x) p.at[static_cast<size_t>(y) * w + x] = RGB(row[x * bpp + 2], row[x * bpp + 1], row[x * bpp]);
+  }
+  return p;
+}
+
+// Pixels that differ from the pattern of `phase`, with the first one named.
+testing::AssertionResult ShowsPattern(const Pixels& p, int width, int height, int phase) {
+  if (p.width != width || p.height != height)
+    return testing::AssertionFailure() << "size " << p.width << "x" << p.height;
+  int wrong = 0;
+  std::string first;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (p(x, y) != Pattern(x, y, phase) && wrong++ == 0)
+        first = " first at " + std::to_string(x) + "," + std::to_string(y) + ": " +
+                std::to_string(p(x, y)) + " instead of " + std::to_string(Pattern(x, y, phase));
+  if (wrong) return testing::AssertionFailure() << wrong << " pixels differ;" << first;
+  return testing::AssertionSuccess();
+}
+
+// ---- files ------------------------------------------------------------------
+
+std::wstring PicturesFolder() {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &path))) folder = path + std::wstring(L"\\");
+  CoTaskMemFree(path);
+  return folder;
+}
+
+SYSTEMTIME Plus(SYSTEMTIME t, int seconds) {
+  FILETIME ft;
+  SystemTimeToFileTime(&t, &ft);
+  ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+  u.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000;
+  ft = {u.LowPart, u.HighPart};
+  FileTimeToSystemTime(&ft, &t);
+  return t;
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Waits for the start of a second, so that what follows stays within it.
+SYSTEMTIME FreshSecond() {
+  WaitUntil([] { return rt::Now().wMilliseconds < 150; }, 3000);
+  return rt::Now();
+}
+
+// The rule, spelled out again here rather than taken from the product.
+std::wstring NameAt(const SYSTEMTIME& t) {
+  return std::to_wstring(t.wYear) + std::to_wstring(t.wMonth) + std::to_wstring(t.wDay) +
+         std::to_wstring(t.wHour) + std::to_wstring(t.wMinute) + std::to_wstring(t.wSecond) + L".bmp";
+}
+
+int SecondsBetween(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  FILETIME fa, fb;
+  SystemTimeToFileTime(&a, &fa);
+  SystemTimeToFileTime(&b, &fb);
+  const ULONGLONG ua = ULARGE_INTEGER{{fa.dwLowDateTime, fa.dwHighDateTime}}.QuadPart;
+  const ULONGLONG ub = ULARGE_INTEGER{{fb.dwLowDateTime, fb.dwHighDateTime}}.QuadPart;
+  return static_cast<int>((static_cast<LONGLONG>(ub - ua)) / 10000000);
+}
+
+bool SameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wSecond == b.wSecond && SecondsBetween(a, b) == 0;
+}
+
+constexpr int kOccupiedSeconds = 20;
+
+// The screenshot file in `folder` named after a second from `from` to now.
+std::optional<std::wstring> ShotSince(const std::wstring& folder, const SYSTEMTIME& from) {
+  const int seconds = SecondsBetween(from, rt::Now());
+  for (int s = 0; s <= seconds; ++s)
+    if (IsFile(folder + NameAt(Plus(from, s)))) return folder + NameAt(Plus(from, s));
+  return std::nullopt;
+}
+
+// Answers, from another thread, any message box titled "提示" that the code
+// under test shows while it runs; Stop() tells what the last one said.
+class BoxWatcher {
+ public:
+  BoxWatcher()
+      : thread_([this] {
+          while (!done_)
+            if (HWND box = FindMessageBox(L"提示", 50)) {
+              said_ = MessageBoxText(box);
+              CloseMessageBox(box);
+            }
+        }) {}
+  ~BoxWatcher() { Stop(); }
+  std::wstring Stop() {
+    done_ = true;
+    if (thread_.joinable()) thread_.join();
+    return said_;
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::wstring said_;
+  std::thread thread_;
+};
+
+// ---- the form, hosted in this process ----------------------------------------
+
+class Capture : public testing::Test {
+ protected:
+  void SetUp() override {
+    started_ = rt::Now();
+    g_phase = 0;
+    form_ = std::make_unique<frmMain>();
+    form_->Form_Load();
+    form_->Show();
+    Pump(100);
+  }
+
+  void TearDown() override {
+    form_.reset();
+    if (owner_) DestroyWindow(owner_);
+    for (HWND w : covers_) DestroyWindow(w);
+    Pump(50);  // also takes the form's quit message out of the queue
+    // Every name the seconds of this test (and the folders it put ahead) can have.
+    const std::wstring pictures = PicturesFolder();
+    const int seconds = SecondsBetween(started_, rt::Now()) + kOccupiedSeconds + 2;
+    for (int s = -1; s <= seconds; ++s) {
+      const std::wstring name = NameAt(Plus(started_, s));
+      for (const std::wstring& folder : {std::wstring(kScreenshotFolder), pictures}) {
+        DeleteFileW((folder + name).c_str());
+        RemoveDirectoryW((folder + name).c_str());
+      }
+    }
+  }
+
+  frmMain& F() { return *form_; }
+
+  // A window of our own process, the child of a hidden top-level window as
+  // another program's window might be, picked and transferred into the display box.
+  void EmbedPattern() {
+    static const ATOM atom = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = PatternProc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"CapturePattern";
+      return RegisterClassW(&wc);
+    }();
+    ASSERT_TRUE(atom);
+    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    pattern_ = CreateWindowExW(0, L"CapturePattern", L"pattern", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, owner_, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(pattern_);
+    F().FillProps(FromHwnd(pattern_));
+    F().cmdTransfer_Click();
+    ASSERT_EQ(ParentOf(pattern_), F().Picture4.hWnd());
+    ASSERT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000)) << ShowsPattern(Seen(), 320, 240, 0);
+  }
+
+  // The embedded window draws a new picture.
+  void NextPicture() {
+    ++g_phase;
+    InvalidateRect(pattern_, nullptr, FALSE);
+    UpdateWindow(pattern_);
+  }
+
+  // What the user sees in the display area: the form's pixels over the
+  // content of whichever box is on top there.
+  Pixels Seen() {
+    const HWND box = F().Picture4.Visible() ? F().Picture4.hWnd() : F().Picture5.hWnd();
+    RECT rc;
+    GetClientRect(box, &rc);
+    MapWindowPoints(box, F().hWnd(), reinterpret_cast<POINT*>(&rc), 2);
+    HDC dc = GetDC(F().hWnd());
+    Pixels p = Grab(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    ReleaseDC(F().hWnd(), dc);
+    return p;
+  }
+
+  // A window of ours over the still box, painted over; Windows would lose
+  // what lay beneath, Wine keeps it, so the loss is painted in by hand.
+  void CoverAndUncover() {
+    const RECT r = WindowRectOf(F().Picture5.hWnd());
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, r.left - 10,
+                                 r.top - 10, r.right - r.left + 20, r.bottom - r.top + 20, nullptr, nullptr, nullptr, nullptr);
+    covers_.push_back(cover);
+    Pump(100);
+    HDC dc = GetDC(F().Picture5.hWnd());
+    RECT all{0, 0, 2000, 2000};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(F().Picture5.hWnd(), dc);
+    DestroyWindow(cover);
+    covers_.pop_back();
+    RedrawWindow(F().Picture5.hWnd(), nullptr, nullptr, RDW_INVALIDATE);
+  }
+
+  // Cannot write `name` in `folder` for the next seconds: a folder holds it.
+  void Occupy(const std::wstring& folder) {
+    const SYSTEMTIME now = rt::Now();
+    for (int s = 0; s < kOccupiedSeconds; ++s) CreateDirectoryW((folder + NameAt(Plus(now, s))).c_str(), nullptr);
+  }
+
+  bool Live() const {
+    return form_->Picture4.Visible() && IsWindowVisible(form_->Picture4.hWnd()) &&
+           form_->Command4.Caption() == L"暂停";
+  }
+  bool Frozen() const {
+    return !IsWindowVisible(form_->Picture4.hWnd()) && IsWindowVisible(form_->Picture5.hWnd()) &&
+           form_->Command4.Caption() == L"继续";
+  }
+
+  std::unique_ptr<frmMain> form_;
+  SYSTEMTIME started_{};
+  HWND owner_ = nullptr, pattern_ = nullptr;
+  std::vector<HWND> covers_;
+};
+
+// The still box sits over the display box, pixel for pixel.
+void ExpectStillOverDisplay(frmMain& f) {
+  EXPECT_EQ(f.Picture5.Left(), f.Picture4.Left());
+  EXPECT_EQ(f.Picture5.Top(), f.Picture4.Top());
+  EXPECT_EQ(f.Picture5.Width(), f.Picture4.Width());
+  EXPECT_EQ(f.Picture5.Height(), f.Picture4.Height());
+  const RECT a = WindowRectOf(f.Picture4.hWnd()), b = WindowRectOf(f.Picture5.hWnd());
+  EXPECT_TRUE(EqualRect(&a, &b));
+}
+
+// The display box lies above the still box among the form's children.
+bool DisplayAboveStill(frmMain& f) {
+  for (HWND w = GetWindow(f.Picture4.hWnd(), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == f.Picture5.hWnd()) return true;
+  return false;
+}
+
+TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
+  EmbedPattern();
+  SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Frozen());
+  ExpectStillOverDisplay(F());
+  EXPECT_EQ(F().Picture5.ScaleMode(), 3);
+  EXPECT_TRUE(F().Picture5.AutoRedraw());
+  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+  EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 0));
+
+  // The embedded window runs on behind the still box.
+  NextPicture();
+  Pump(100);
+  EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 0));
+  CoverAndUncover();
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000)) << ShowsPattern(Seen(), 320, 240, 0);
+
+  // A frozen screenshot saves the frozen frame, not the window's new picture.
+  const SYSTEMTIME at = FreshSecond();
+  SendMessageW(F().Command5.hWnd(), BM_CLICK, 0, 0);
+  const auto shot = ShotSince(kScreenshotFolder, at);
+  ASSERT_TRUE(shot);
+  auto file = ReadBmp(*shot);
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(ShowsPattern(*file, 320, 240, 0));
+  EXPECT_TRUE(Frozen());
+
+  // Resume shows the window as it is now.
+  SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(Live());
+  EXPECT_FALSE(IsWindowVisible(F().Picture5.hWnd()));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000)) << ShowsPattern(Seen(), 320, 240, 1);
+
+  // The next freeze takes that new picture.
+  SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Frozen());
+  EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 1));
+}
+
+TEST_F(Capture, LiveScreenshotFillsTheStillBoxWithoutFreezing) {
+  EmbedPattern();
+  const SYSTEMTIME at = FreshSecond();
+  SendMessageW(F().Command5.hWnd(), BM_CLICK, 0, 0);
+  const auto shot = ShotSince(kScreenshotFolder, at);
+  EXPECT_TRUE(Live());
+  EXPECT_TRUE(IsWindowVisible(F().Picture5.hWnd()));
+  EXPECT_TRUE(DisplayAboveStill(F()));
+  ExpectStillOverDisplay(F());
+  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+  ASSERT_TRUE(shot);
+  auto file = ReadBmp(*shot);
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(ShowsPattern(*file, 320, 240, 0));
+
+  // The view goes on live.
+  NextPicture();
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000));
+}
+
+TEST_F(Capture, TwoScreenshotsInOneSecondLeaveTheLaterOne) {
+  EmbedPattern();
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const SYSTEMTIME at = FreshSecond();
+    F().Command5_Click();
+    NextPicture();
+    F().Command5_Click();
+    if (!SameSecond(at, rt::Now())) continue;  // the machine was too slow this time
+    auto file = ReadBmp(kScreenshotFolder + NameAt(at));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(ShowsPattern(*file, 320, 240, g_phase));
+    return;
+  }
+  FAIL() << "no two screenshots within one second";
+}
+
+TEST_F(Capture, ScreenshotSizeFollowsTheDisplayBox) {
+  // Right after start-up, nothing embedded: the box's background at its content size.
+  const SYSTEMTIME at = FreshSecond();
+  F().Command5_Click();
+  const auto firstShot = ShotSince(kScreenshotFolder, at);
+  ASSERT_TRUE(firstShot);
+  auto first = ReadBmp(*firstShot);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->width, 320);
+  EXPECT_EQ(first->height, 240);
+  EXPECT_EQ((*first)(160, 120), GetSysColor(COLOR_BTNFACE));
+
+  F().Command1_Click();
+  ASSERT_EQ(F().Picture4.Width(), 344.0f);
+  DeleteFileW(firstShot->c_str());
+  const SYSTEMTIME later = FreshSecond();
+  F().Command5_Click();
+  const auto secondShot = ShotSince(kScreenshotFolder, later);
+  ASSERT_TRUE(secondShot);
+  auto second = ReadBmp(*secondShot);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->width, 340);
+  EXPECT_EQ(second->height, 255);
+}
+
+TEST_F(Capture, ZoomWhileFrozenReturnsToLiveEvenWhenTheRatioIsRefused) {
+  struct Row {
+    const wchar_t* ratio;
+    bool refused;
+    float width;
+  };
+  for (const Row& r : {Row{L"1.33", false, 344.0f}, Row{L"9", true, 344.0f}}) {
+    SCOPED_TRACE(testing::Message() << "ratio " << testing::PrintToString(std::wstring(r.ratio)));
+    F().Command4_Click();
+    ASSERT_TRUE(Frozen());
+    F().Text2.SetText(r.ratio);
+    BoxWatcher boxes;
+    F().Command1_Click();
+    const std::wstring said = boxes.Stop();
+    EXPECT_EQ(said.empty(), !r.refused);
+    EXPECT_TRUE(Live());
+    EXPECT_FALSE(IsWindowVisible(F().Picture5.hWnd()));
+    EXPECT_EQ(F().Picture4.Width(), r.width);
+  }
+}
+
+TEST_F(Capture, TransferWhileFrozenShowsTheDisplayOverTheStillBox) {
+  EmbedPattern();
+  F().Command4_Click();
+  ASSERT_TRUE(Frozen());
+  NextPicture();
+  F().cmdTransfer_Click();
+  EXPECT_TRUE(Live());
+  EXPECT_TRUE(IsWindowVisible(F().Picture5.hWnd()));
+  EXPECT_TRUE(DisplayAboveStill(F()));
+  const HWND under = WindowFromPoint(CenterOf(F().Picture4.hWnd()));
+  EXPECT_TRUE(under == F().Picture4.hWnd() || IsChild(F().Picture4.hWnd(), under));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000));
+}
+
+TEST_F(Capture, UnwritableRootFallsBackToPictures) {
+  const std::wstring pictures = PicturesFolder();
+  ASSERT_FALSE(pictures.empty());
+  Occupy(kScreenshotFolder);
+  const SYSTEMTIME at = FreshSecond();
+  BoxWatcher boxes;
+  F().Command5_Click();
+  const std::wstring said = boxes.Stop();
+  EXPECT_EQ(said, L"");
+  EXPECT_FALSE(ShotSince(kScreenshotFolder, at));
+  const auto shot = ShotSince(pictures, at);
+  ASSERT_TRUE(shot);
+  auto copy = ReadBmp(*shot);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->width, 320);
+  EXPECT_EQ(copy->height, 240);
+  EXPECT_TRUE(Live());
+}
+
+TEST_F(Capture, NowhereToWriteSaysSoAndLeavesTheFreezeAlone) {
+  EmbedPattern();
+  F().Command4_Click();
+  NextPicture();
+  Occupy(kScreenshotFolder);
+  Occupy(PicturesFolder());
+  const SYSTEMTIME at = FreshSecond();
+  BoxWatcher boxes;
+  F().Command5_Click();
+  const std::wstring said = boxes.Stop();
+  // Both places are named, with the name of the second of the click.
+  bool named = false;
+  for (int s = 0; s <= SecondsBetween(at, rt::Now()); ++s) {
+    const std::wstring name = NameAt(Plus(at, s));
+    named |= said == L"截图未能保存，已尝试保存到：\n" + (kScreenshotFolder + name) + L"\n" + PicturesFolder() + name;
+  }
+  EXPECT_TRUE(named) << testing::PrintToString(said);
+  EXPECT_TRUE(Frozen());
+  Pump(100);
+  EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 0));
+}
+
+TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
+  EmbedPattern();
+  auto round = [&] {
+    F().Command4_Click();  // freeze
+    F().Command5_Click();  // frozen screenshot
+    F().Command4_Click();  // resume
+    Pump(0);               // the display box repaints, as between two clicks
+    F().Command5_Click();  // live screenshot
+  };
+  round();
+  const rt::LiveCounts before = rt::Live();
+  const long windows = rt::LiveWindows();
+  for (int i = 0; i < 1000; ++i) round();
+  const rt::LiveCounts after = rt::Live();
+  EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+  EXPECT_EQ(after.deviceContexts, before.deviceContexts);
+  EXPECT_EQ(rt::LiveWindows(), windows);
+  printf("GDI objects %ld -> %ld, DCs %ld -> %ld over 1000 rounds\n", before.gdiObjects, after.gdiObjects,
+         before.deviceContexts, after.deviceContexts);
+  EXPECT_TRUE(Live());
+  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+}
+
+}  // namespace
