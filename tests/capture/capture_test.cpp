@@ -2,7 +2,6 @@
 // writes, the live/frozen states, the file's name, size and fallbacks, and
 // that a thousand rounds leave no GDI object behind.
 #include <gtest/gtest.h>
-
 #include <initguid.h>
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -140,7 +139,8 @@ std::optional<Pixels> ReadBmp(const std::wstring& path) {
   Pixels p{w, h, std::vector<COLORREF>(static_cast<size_t>(w) * h)};
   for (int y = 0; y < h; ++y) {
     const BYTE* row = data.data() + fh.bfOffBits + stride * (ih.biHeight > 0 ? h - 1 - y : y);
-    for (int x = 0; x < w; ++x) p.at[static_cast<size_t>(y) * w + x] = RGB(row[x * bpp + 2], row[x * bpp + 1], row[x * bpp]);
+    for (int x = 0; x < w; ++x)
+      p.at[static_cast<size_t>(y) * w + x] = RGB(row[x * bpp + 2], row[x * bpp + 1], row[x * bpp]);
   }
   return p;
 }
@@ -154,8 +154,8 @@ testing::AssertionResult ShowsPattern(const Pixels& p, int width, int height, in
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       if (p(x, y) != Pattern(x, y, phase) && wrong++ == 0)
-        first = " first at " + std::to_string(x) + "," + std::to_string(y) + ": " +
-                std::to_string(p(x, y)) + " instead of " + std::to_string(Pattern(x, y, phase));
+        first = " first at " + std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(p(x, y)) +
+                " instead of " + std::to_string(Pattern(x, y, phase));
   if (wrong) return testing::AssertionFailure() << wrong << " pixels differ;" << first;
   return testing::AssertionSuccess();
 }
@@ -165,7 +165,8 @@ testing::AssertionResult ShowsPattern(const Pixels& p, int width, int height, in
 std::wstring PicturesFolder() {
   PWSTR path = nullptr;
   std::wstring folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &path))) folder = path + std::wstring(L"\\");
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &path)))
+    folder = path + std::wstring(L"\\");
   CoTaskMemFree(path);
   return folder;
 }
@@ -288,13 +289,16 @@ class Capture : public testing::Test {
       return RegisterClassW(&wc);
     }();
     ASSERT_TRUE(atom);
-    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-    pattern_ = CreateWindowExW(0, L"CapturePattern", L"pattern", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, owner_, nullptr, nullptr, nullptr);
+    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                             nullptr);
+    pattern_ = CreateWindowExW(0, L"CapturePattern", L"pattern", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                               owner_, nullptr, nullptr, nullptr);
     ASSERT_TRUE(pattern_);
     F().FillProps(FromHwnd(pattern_));
     F().cmdTransfer_Click();
     ASSERT_EQ(ParentOf(pattern_), F().Picture4.hWnd());
-    ASSERT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000)) << ShowsPattern(Seen(), 320, 240, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000))
+        << ShowsPattern(Seen(), 320, 240, 0);
   }
 
   // The embedded window draws a new picture.
@@ -321,8 +325,9 @@ class Capture : public testing::Test {
   // what lay beneath, Wine keeps it, so the loss is painted in by hand.
   void CoverAndUncover() {
     const RECT r = WindowRectOf(F().Picture5.hWnd());
-    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, r.left - 10,
-                                 r.top - 10, r.right - r.left + 20, r.bottom - r.top + 20, nullptr, nullptr, nullptr, nullptr);
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                                 r.left - 10, r.top - 10, r.right - r.left + 20, r.bottom - r.top + 20,
+                                 nullptr, nullptr, nullptr, nullptr);
     covers_.push_back(cover);
     Pump(100);
     HDC dc = GetDC(F().Picture5.hWnd());
@@ -337,7 +342,8 @@ class Capture : public testing::Test {
   // Cannot write `name` in `folder` for the next seconds: a folder holds it.
   void Occupy(const std::wstring& folder) {
     const SYSTEMTIME now = rt::Now();
-    for (int s = 0; s < kOccupiedSeconds; ++s) CreateDirectoryW((folder + NameAt(Plus(now, s))).c_str(), nullptr);
+    for (int s = 0; s < kOccupiedSeconds; ++s)
+      CreateDirectoryW((folder + NameAt(Plus(now, s))).c_str(), nullptr);
   }
 
   bool Live() const {
@@ -387,7 +393,8 @@ TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
   Pump(100);
   EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 0));
   CoverAndUncover();
-  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000)) << ShowsPattern(Seen(), 320, 240, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000))
+      << ShowsPattern(Seen(), 320, 240, 0);
 
   // A frozen screenshot saves the frozen frame, not the window's new picture.
   const SYSTEMTIME at = FreshSecond();
@@ -403,7 +410,8 @@ TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
   SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(Live());
   EXPECT_FALSE(IsWindowVisible(F().Picture5.hWnd()));
-  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000)) << ShowsPattern(Seen(), 320, 240, 1);
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000))
+      << ShowsPattern(Seen(), 320, 240, 1);
 
   // The next freeze takes that new picture.
   SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
@@ -540,7 +548,8 @@ TEST_F(Capture, NowhereToWriteSaysSoAndLeavesTheFreezeAlone) {
   bool named = false;
   for (int s = 0; s <= SecondsBetween(at, rt::Now()); ++s) {
     const std::wstring name = NameAt(Plus(at, s));
-    named |= said == L"截图未能保存，已尝试保存到：\n" + (kScreenshotFolder + name) + L"\n" + PicturesFolder() + name;
+    named |= said ==
+             L"截图未能保存，已尝试保存到：\n" + (kScreenshotFolder + name) + L"\n" + PicturesFolder() + name;
   }
   EXPECT_TRUE(named) << testing::PrintToString(said);
   EXPECT_TRUE(Frozen());
