@@ -89,6 +89,21 @@ TEST(Testbed, TargetEndsWhenClosedOrWhenHostDestroysItsWindow) {
   StopTarget(*embedded);
 }
 
+// A test that fails before stopping its target must not leave the window
+// in the way of the next test, nor keep ctest waiting on the process.
+DWORD g_leftoverPid;
+TEST(Testbed, LeavesATargetBehind) {
+  auto t = StartTarget();
+  ASSERT_TRUE(t);
+  g_leftoverPid = t->pid;
+}
+TEST(Testbed, TargetLeftByEarlierTestIsGone) {
+  ASSERT_NE(g_leftoverPid, 0u);
+  HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, g_leftoverPid);
+  EXPECT_TRUE(!h || WaitForSingleObject(h, 0) == WAIT_OBJECT_0);
+  if (h) CloseHandle(h);
+}
+
 // Runs in the exe's second pass under zh_CN.UTF-8 (see tests/CMakeLists.txt).
 TEST(TestbedCp936, TargetTakesAnsiTitleInChineseCodePage) {
   EXPECT_EQ(GetACP(), 936u);

@@ -2,6 +2,9 @@
 
 #include "form/runtime.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -16,32 +19,83 @@ struct Launched {
   DWORD pid = 0;
 };
 
-// Starts exe from BinDir(); when out is given, the child's stdout goes into it.
+// Every process a test starts, so one that a failing test leaves behind is
+// ended before the next test clicks where its window still is.
+struct Child {
+  HANDLE process;
+  bool inTest;  // started inside a test body, not in a suite set-up
+};
+std::vector<Child>& Children() {
+  static std::vector<Child> children;
+  return children;
+}
+
+void EndChildren(bool testScopeOnly) {
+  auto& all = Children();
+  for (size_t i = 0; i < all.size();) {
+    if (testScopeOnly && !all[i].inTest) {
+      ++i;
+      continue;
+    }
+    if (WaitForSingleObject(all[i].process, 0) == WAIT_TIMEOUT) {
+      std::fprintf(stderr, "testbed: ending leftover process %lu\n", GetProcessId(all[i].process));
+      TerminateProcess(all[i].process, 1);
+      WaitForSingleObject(all[i].process, 5000);
+    }
+    CloseHandle(all[i].process);
+    all.erase(all.begin() + i);
+  }
+}
+
+class LeftoverReaper : public testing::EmptyTestEventListener {
+  void OnTestEnd(const testing::TestInfo&) override { EndChildren(true); }
+  void OnTestSuiteEnd(const testing::TestSuite&) override { EndChildren(false); }
+};
+
+void TrackChild(HANDLE process) {
+  static bool registered = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new LeftoverReaper);
+    std::atexit([] { EndChildren(false); });
+    return true;
+  }();
+  (void)registered;
+  HANDLE dup = nullptr;
+  DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &dup, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  if (dup) Children().push_back({dup, testing::UnitTest::GetInstance()->current_test_info() != nullptr});
+}
+
+// Starts exe from BinDir() with stdout and stderr going to `out` (or to NUL).
+// The child gets no handle to this process's own output: under Wine a child
+// holding it keeps ctest's pipe open, and ctest then waits for the timeout.
 std::optional<Launched> Launch(const wchar_t* exe, const std::wstring& args, HANDLE out) {
   std::wstring cmd = L"\"" + BinDir() + L"\\" + exe + L"\"";
   if (!args.empty()) cmd += L" " + args;
+  for (DWORD id : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+    SetHandleInformation(GetStdHandle(id), HANDLE_FLAG_INHERIT, 0);
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &sa, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  if (out) {
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  }
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = nul;
+  si.hStdOutput = out ? out : nul;
+  si.hStdError = out ? out : nul;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, out != nullptr, 0, nullptr,
-                      nullptr, &si, &pi))
-    return std::nullopt;
+  BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  if (!ok) return std::nullopt;
   CloseHandle(pi.hThread);
+  TrackChild(pi.hProcess);
   return Launched{pi.hProcess, pi.dwProcessId};
 }
 
 // Reads one '\n'-terminated line without blocking past the deadline, so a
 // target that dies or hangs fails the test instead of stalling it.
-std::optional<std::string> ReadLine(HANDLE pipe, HANDLE process, DWORD timeoutMs) {
+std::optional<std::string> ReadLine(HANDLE pipe, HANDLE process, ULONGLONG deadline) {
   std::string line;
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < end) {
+  while (GetTickCount64() < deadline) {
     DWORD avail = 0;
     if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &avail, nullptr)) return std::nullopt;
     if (avail == 0) {
@@ -154,7 +208,12 @@ std::optional<Target> StartTarget(const std::wstring& args) {
     CloseHandle(readEnd);
     return std::nullopt;
   }
-  auto line = ReadLine(readEnd, launched->process, kStartTimeoutMs);
+  // stderr shares the pipe, so a complaint about the arguments shows up here.
+  std::string said;
+  std::optional<std::string> line;
+  const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+  while ((line = ReadLine(readEnd, launched->process, deadline)) && line->rfind("hwnd=", 0) != 0)
+    said += *line + "\n";
   CloseHandle(readEnd);
   Target t{launched->process, launched->pid};
   if (line) {
@@ -163,6 +222,7 @@ std::optional<Target> StartTarget(const std::wstring& args) {
     t.edit = HandleField(*line, "edit");
   }
   if (!t.main) {
+    std::fprintf(stderr, "testbed: vistrel_target.exe gave no window line\n%s", said.c_str());
     TerminateProcess(t.process, 1);
     CloseHandle(t.process);
     return std::nullopt;
