@@ -1,0 +1,224 @@
+// The main window as it starts, its layout, "最前", and closing with a
+// recorded parent that is good, empty or garbage.
+#include <gtest/gtest.h>
+
+#include "form/control_ids.h"
+#include "form/convert.h"
+#include "form/frmMain.h"
+#include "testbed.h"
+
+using namespace testbed;
+
+namespace {
+
+bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+
+// Design twips to pixels at the screen's real DPI.
+int Px(int twips) { return *rt::CLngRound(twips / rt::TwipsPerPixelX()); }
+
+TEST(FormStart, RealExeStartsAsDesigned) {
+  auto tool = StartTool();
+  ASSERT_TRUE(tool);
+  const HWND form = tool->form;
+  EXPECT_EQ(TextOf(form), L"Vistrel1.5 [320\u00D7240] 2008-10-14");
+  EXPECT_EQ(TextOf(ToolControl(*tool, ids::Text2)), L"1.33");
+  const SIZE box = SizeOf(WindowRectOf(ToolControl(*tool, ids::Picture4)));
+  EXPECT_EQ(box.cx, 324);
+  EXPECT_EQ(box.cy, 244);
+  EXPECT_FALSE(IsWindowEnabled(ToolControl(*tool, ids::cmdTransfer)));
+  EXPECT_TRUE(Topmost(form));
+
+  RECT client{};
+  GetClientRect(form, &client);
+  EXPECT_EQ(client.right, Px(5025));
+  EXPECT_EQ(client.bottom, Px(4290));
+  // Centred on the screen, give or take the rounding of odd sizes.
+  const RECT outer = WindowRectOf(form);
+  EXPECT_LE(std::abs(outer.left + outer.right - GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs(outer.top + outer.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
+
+  // The magnifier sits in the picker box; the pointer picture holders stay hidden.
+  EXPECT_TRUE(IsWindowVisible(ToolControl(*tool, ids::Picture3)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::Picture1)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::Picture2)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::Picture5)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::fraWindowInfo)));
+  EXPECT_TRUE(CloseTool(*tool));
+}
+
+TEST(FormStart, TopmostFollowsTheCheckBox) {
+  auto tool = StartTool();
+  ASSERT_TRUE(tool);
+  auto other = StartTarget(L"--title Other --x 20 --y 20 --w 680 --h 900");
+  ASSERT_TRUE(other);
+  // "最前" lies beyond the design width: widen the window as a user would.
+  const RECT before = WindowRectOf(tool->form);
+  SetWindowPos(tool->form, nullptr, 0, 0, 620, before.bottom - before.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const HWND check = ToolControl(*tool, ids::Check1);
+  ASSERT_TRUE(WaitUntil([&] { return WindowRectOf(tool->form).right - WindowRectOf(tool->form).left == 620; }, 5000));
+
+  // Activating a window that covers the tool does not bring it over the tool.
+  SetForegroundWindow(other->main);
+  ClickAt({100, 100});
+  Pump(300);
+  EXPECT_TRUE(Topmost(tool->form));
+
+  const RECT placed = WindowRectOf(tool->form);
+  ClickWindow(check);
+  ASSERT_TRUE(WaitUntil([&] { return !Topmost(tool->form); }, 5000));
+  EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  // Now another window may come over it (it covers the left part, not the check box).
+  ClickAt({100, 100});
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other->main; }, 5000));
+  HWND above = GetWindow(tool->form, GW_HWNDPREV);
+  bool covered = false;
+  for (; above; above = GetWindow(above, GW_HWNDPREV)) covered |= above == other->main;
+  EXPECT_TRUE(covered);
+
+  ClickWindow(check);
+  EXPECT_TRUE(WaitUntil([&] { return Topmost(tool->form); }, 5000));
+  EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  const RECT after = WindowRectOf(tool->form);
+  EXPECT_EQ(after.left, placed.left);
+  EXPECT_EQ(after.top, placed.top);
+  EXPECT_EQ(after.right, placed.right);
+  EXPECT_EQ(after.bottom, placed.bottom);
+  StopTarget(*other);
+  EXPECT_TRUE(CloseTool(*tool));
+}
+
+// ---- the form hosted in this process ----------------------------------------
+
+class HostedForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = std::make_unique<frmMain>();
+    form_->Form_Load();
+    form_->Show();
+    Pump(100);
+  }
+  std::unique_ptr<frmMain> form_;
+};
+
+TEST_F(HostedForm, ControlsStackInCreationOrderWithDesignGeometry) {
+  // Windowed controls directly on the form, top of the stacking order first.
+  const int expected[] = {ids::Picture4, ids::Command6, ids::Command5, ids::Command4,
+                          ids::Text2,    ids::Command3, ids::Check1,   ids::Picture2,
+                          ids::Picture3, ids::Picture1, ids::Command2, ids::Command1,
+                          ids::cmdTransfer, ids::fraWindowInfo, ids::Picture5};
+  int i = 0;
+  for (HWND c = GetWindow(form_->hWnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
+    ASSERT_LT(i, static_cast<int>(std::size(expected)));
+    EXPECT_EQ(GetDlgCtrlID(c), expected[i]) << "at stacking position " << i;
+  }
+  EXPECT_EQ(i, static_cast<int>(std::size(expected)));
+
+  struct Row {
+    rt::Control* control;
+    int left, top, width, height;  // twips
+  };
+  frmMain& f = *form_;
+  const Row rows[] = {
+      {&f.Command6, 4140, 120, 615, 375}, {&f.Command5, 3435, 120, 615, 375},
+      {&f.Command4, 2730, 120, 615, 375}, {&f.Text2, 5760, 180, 450, 270},
+      {&f.Command3, 2040, 120, 615, 375}, {&f.Check1, 6240, 180, 735, 255},
+      {&f.Picture3, 120, 120, 375, 375},  {&f.Command2, 1590, 120, 375, 375},
+      {&f.Command1, 1155, 120, 375, 375}, {&f.cmdTransfer, 480, 120, 615, 375},
+      {&f.Picture1, 9000, 120, 480, 480}, {&f.Picture2, 9000, 960, 480, 480},
+  };
+  for (const Row& r : rows) {
+    RECT rc = WindowRectOf(r.control->hWnd());
+    MapWindowPoints(HWND_DESKTOP, f.hWnd(), reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.left, Px(r.left)) << r.control->Id();
+    EXPECT_EQ(rc.top, Px(r.top)) << r.control->Id();
+    EXPECT_EQ(rc.right - rc.left, Px(r.width)) << r.control->Id();
+    EXPECT_EQ(rc.bottom - rc.top, Px(r.height)) << r.control->Id();
+  }
+  // Inside, the display box counts in twips; its content is 4 px smaller than its outside.
+  EXPECT_FLOAT_EQ(f.Picture4.Width(), 324.0f);
+  EXPECT_FLOAT_EQ(f.Picture4.Height(), 244.0f);
+  EXPECT_FLOAT_EQ(f.Picture4.ScaleWidth(), 320.0f * rt::TwipsPerPixelX());
+  EXPECT_FLOAT_EQ(f.Picture4.ScaleHeight(), 240.0f * rt::TwipsPerPixelY());
+  EXPECT_FLOAT_EQ(f.AspectFactor, 0.75f);
+  EXPECT_EQ(f.Picture3.GetPicture().handle, f.Picture1.GetPicture().handle);
+  EXPECT_TRUE(f.Picture3.GetPicture());
+}
+
+TEST_F(HostedForm, LabelsHaveNoWindowSoPointsOverThemFindTheirContainer) {
+  frmMain& f = *form_;
+  EXPECT_EQ(f.Label1.hWnd(), nullptr);
+  RECT client = ClientRectInScreen(f.Picture4.hWnd());
+  POINT overLabel{client.left + Px(120) + 10, client.top + Px(120) + 5};
+  EXPECT_EQ(WindowFromPoint(overLabel), f.Picture4.hWnd());
+  EXPECT_EQ(f.Label1.Caption(), L"本程序大小88K");
+}
+
+TEST_F(HostedForm, TabVisitsFocusableControlsInTabIndexOrder) {
+  frmMain& f = *form_;
+  SetForegroundWindow(f.hWnd());
+  f.Command1.SetFocus();
+  const rt::Control* order[] = {&f.Command2, &f.Command3, &f.Command4, &f.Command5, &f.Command6,
+                                &f.Text2,    &f.Check1,   &f.Picture4, &f.Picture3, &f.Command1};
+  for (const rt::Control* next : order) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return GetFocus() == next->hWnd(); }, 3000))
+        << "expected focus on control " << next->Id();
+  }
+}
+
+// Closing hands the current window to the parent recorded in Text1, and
+// makes no call when that text is no number.
+TEST(FormClose, GivesBackToTheRecordedParentOnlyWhenTextIsANumber) {
+  auto target = StartTarget(L"--title Closing --x 40 --y 40 --w 200 --h 150");
+  auto host = StartTarget(L"--title Host --x 40 --y 600 --w 300 --h 300");
+  ASSERT_TRUE(target && host);
+  struct Case {
+    const wchar_t* text;
+    bool moves;
+  } cases[] = {{L"", false}, {L"garbage", false}, {L"12abc", false}, {nullptr, true}};
+  for (const Case& c : cases) {
+    auto form = std::make_unique<frmMain>();
+    form->Form_Load();
+    form->CurWindow().hwnd = FromHwnd(target->main);
+    form->Text1.SetText(c.text ? std::wstring(c.text) : rt::DecimalText(FromHwnd(host->main)));
+    form->Close();
+    Pump(50);
+    EXPECT_EQ(ParentOf(target->main), c.moves ? host->main : GetDesktopWindow())
+        << (c.text ? "text: " + testing::PrintToString(std::wstring(c.text)) : "host handle");
+  }
+  EXPECT_TRUE(IsWindow(target->main));
+  SetParent(target->main, nullptr);
+  StopTarget(*target);
+  StopTarget(*host);
+}
+
+TEST(FormClose, WithNothingChosenLeavesEveryWindowAlone) {
+  auto target = StartTarget(L"--title Untouched --x 60 --y 60 --w 200 --h 150");
+  ASSERT_TRUE(target);
+  const RECT before = WindowRectOf(target->main);
+  {
+    frmMain form;
+    form.Form_Load();
+    form.Text1.SetText(rt::DecimalText(FromHwnd(target->main)));
+    form.Close();
+  }
+  EXPECT_EQ(ParentOf(target->main), GetDesktopWindow());
+  const RECT after = WindowRectOf(target->main);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.right, before.right);
+  StopTarget(*target);
+}
+
+TEST(FormUnits, TwipsPerPixelComeFromTheScreen) {
+  HDC screen = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  EXPECT_FLOAT_EQ(rt::TwipsPerPixelX(), 1440.0f / dpiX);
+  EXPECT_FLOAT_EQ(rt::TwipsPerPixelY(), 1440.0f / dpiY);
+  EXPECT_FLOAT_EQ(rt::Screen.Width(), GetSystemMetrics(SM_CXSCREEN) * 1440.0f / dpiX);
+}
+
+}  // namespace
