@@ -195,15 +195,15 @@ Control::Control(Form& form, Container* container, ControlType type, const Desig
       id_(d.id),
       tabIndex_(d.tabIndex),
       visible_(d.visible) {
-  // Design values are twips; the container may count in pixels.
-  const float tx = container ? (container->ScaleMode() == 1 ? 1.0f : 1.0f / TwipsPerPixelX())
-                             : 1.0f / TwipsPerPixelX();
-  const float ty = container ? (container->ScaleMode() == 1 ? 1.0f : 1.0f / TwipsPerPixelY())
-                             : 1.0f / TwipsPerPixelY();
-  left_ = static_cast<float>(d.left) * tx;
-  top_ = static_cast<float>(d.top) * ty;
-  width_ = static_cast<float>(d.width) * tx;
-  height_ = static_cast<float>(d.height) * ty;
+  // Design values are twips; the container may count in pixels. Dividing, not
+  // multiplying by a rounded reciprocal, keeps 4800 twips exactly 320 pixels.
+  const bool twips = container && container->ScaleMode() == 1;
+  const float tx = twips ? 1.0f : TwipsPerPixelX();
+  const float ty = twips ? 1.0f : TwipsPerPixelY();
+  left_ = static_cast<float>(d.left) / tx;
+  top_ = static_cast<float>(d.top) / ty;
+  width_ = static_cast<float>(d.width) / tx;
+  height_ = static_cast<float>(d.height) / ty;
   form.Register(this);
 }
 
