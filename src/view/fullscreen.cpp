@@ -7,7 +7,8 @@ std::optional<int32_t> ScreenPixelsPlus(float screenTwips, float twipsPerPixel, 
   const auto twips = rt::CLngRound(screenTwips);
   const auto perPixel = rt::CLngRound(twipsPerPixel);
   if (!twips || !perPixel || *perPixel == 0) return std::nullopt;
-  const int64_t sum = static_cast<int64_t>(*twips / *perPixel) + allowance;
+  // Wide enough that -2^31 / -1 is a number, not a fault.
+  const int64_t sum = static_cast<int64_t>(*twips) / *perPixel + allowance;
   if (sum > INT32_MAX || sum < INT32_MIN) return std::nullopt;
   return static_cast<int32_t>(sum);
 }
