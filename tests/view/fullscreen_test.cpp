@@ -229,30 +229,6 @@ TEST_F(FullScreen, EscBeforeTheFirstFullScreenDoesNothingAndKeysReachTheFocus) {
   ExpectTools(true);
 }
 
-TEST_F(FullScreen, FrozenStillBoxKeepsItsPlaceWhileTheHiddenBoxGrows) {
-  // The freeze as Pause leaves it: the still box over the live one, which is hidden.
-  form_->Picture5.SetLeft(form_->Picture4.Left());
-  form_->Picture5.SetTop(form_->Picture4.Top());
-  form_->Picture5.SetWidth(form_->Picture4.Width());
-  form_->Picture5.SetHeight(form_->Picture4.Height());
-  form_->Picture5.SetVisible(true);
-  form_->Picture4.SetVisible(false);
-  form_->Command4.SetCaption(L"继续");
-  const RECT still = RectIn(form_->Picture5.hWnd(), form_->hWnd());
-
-  EnterFullScreen();
-  EXPECT_TRUE(SameRect(RectIn(form_->Picture5.hWnd(), form_->hWnd()), still));
-  EXPECT_TRUE(IsWindowVisible(form_->Picture5.hWnd()));
-  EXPECT_FALSE(IsWindowVisible(form_->Picture4.hWnd()));
-  EXPECT_EQ(form_->Picture4.Width(), static_cast<float>(GetSystemMetrics(SM_CXSCREEN) + 4));
-  EXPECT_EQ(WidthOf(WindowRectOf(target_->main)), GetSystemMetrics(SM_CXSCREEN) + 4);
-  EXPECT_EQ(form_->Command4.Caption(), L"继续");
-
-  PressEscAndWaitForFrame();
-  EXPECT_TRUE(IsWindowVisible(form_->Command4.hWnd()));
-  EXPECT_EQ(form_->Command4.Caption(), L"继续");
-}
-
 // ---- the real tool at 192 dpi: 7.5 twips per pixel, used as 8 ----------------
 
 class LogPixels {
