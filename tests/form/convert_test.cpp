@@ -82,8 +82,8 @@ TEST(CSng, LongDigitStringsKeepTheirTail) {
 }
 
 TEST(CSng, OutOfRangeIsEmpty) {
-  for (const wchar_t* text : {L"1e39", L"-1e39", L"3.4028235678e38", L"340282356779733661637539395458142568448",
-                              L"1e99999999999"}) {
+  for (const wchar_t* text : {L"1e39", L"-1e39", L"3.4028235678e38",
+                              L"340282356779733661637539395458142568448", L"1e99999999999"}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
     EXPECT_FALSE(rt::CSng(Loc(text)).has_value());
   }
@@ -227,7 +227,11 @@ TEST(DecimalText, Int32Values) {
   const struct {
     int32_t value;
     const wchar_t* want;
-  } cases[] = {{0, L"0"}, {132, L"132"}, {-8, L"-8"}, {INT32_MAX, L"2147483647"}, {INT32_MIN, L"-2147483648"}};
+  } cases[] = {{0, L"0"},
+               {132, L"132"},
+               {-8, L"-8"},
+               {INT32_MAX, L"2147483647"},
+               {INT32_MIN, L"-2147483648"}};
   for (const auto& c : cases) EXPECT_EQ(rt::DecimalText(c.value), c.want);
 }
 
