@@ -196,14 +196,16 @@ std::optional<int32_t> ToInt32(const Decimal& d) {
   return static_cast<int32_t>(d.neg ? 0 - whole : whole);
 }
 
-void AppendUnsigned(std::wstring& out, uint64_t v) {
-  wchar_t buf[20];
+// Writes v's decimal digits at p; returns the end.
+wchar_t* PutUnsigned(wchar_t* p, uint64_t v) {
+  wchar_t tmp[20];
   int i = 20;
   do {
-    buf[--i] = static_cast<wchar_t>(L'0' + v % 10);
+    tmp[--i] = static_cast<wchar_t>(L'0' + v % 10);
     v /= 10;
   } while (v);
-  out.append(buf + i, buf + 20);
+  while (i < 20) *p++ = tmp[i++];
+  return p;
 }
 
 // value * 10^p in double; powers up to 10^22 are exact, beyond that close enough for display.
@@ -249,22 +251,24 @@ std::optional<int32_t> CLngRound(double value) {
 }
 
 std::wstring DecimalText(int32_t value) {
-  std::wstring out;
-  if (value < 0) out += L'-';
-  AppendUnsigned(out, value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
-  return out;
+  wchar_t buf[12], *p = buf;
+  if (value < 0) *p++ = L'-';
+  p = PutUnsigned(p, value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
+  return std::wstring(buf, p);
 }
 
 std::wstring Str(double value) {
-  std::wstring out;
   if (value != value) return L"NaN";
+  // Built in a local buffer: the longest text, "-1.234567E-308", has 14 characters.
+  wchar_t buf[32], *p = buf;
   double a = value < 0 ? -value : value;
-  if (value < 0) out += L'-';
-  if (a > 1.7976931348623157e308) return out += L"Inf";
-  if (a < 1e15 && static_cast<double>(static_cast<int64_t>(a)) == a) {
-    AppendUnsigned(out, static_cast<uint64_t>(a));
-    return out;
+  if (value < 0) *p++ = L'-';
+  if (a > 1.7976931348623157e308) {
+    *p++ = L'I', *p++ = L'n', *p++ = L'f';
+    return std::wstring(buf, p);
   }
+  if (a < 1e15 && static_cast<double>(static_cast<int64_t>(a)) == a)
+    return std::wstring(buf, PutUnsigned(p, static_cast<uint64_t>(a)));
   // Seven significant digits: find e with 10^e <= a < 10^(e+1) after rounding.
   int shift = 0;
   if (a < 1e-290) {  // keeps 10^-e within double range for subnormals
@@ -289,26 +293,26 @@ std::wstring Str(double value) {
   while (k > 1 && dig[k - 1] == L'0') --k;
   const wchar_t sep = DecimalSeparator();
   if (e < -4 || e >= 7) {  // exponent form, as in 1.5E+20
-    out += dig[0];
-    if (k > 1) {
-      out += sep;
-      out.append(dig + 1, dig + k);
-    }
-    out += L'E';
-    out += e < 0 ? L'-' : L'+';
+    *p++ = dig[0];
+    if (k > 1) *p++ = sep;
+    for (int i = 1; i < k; ++i) *p++ = dig[i];
+    *p++ = L'E';
+    *p++ = e < 0 ? L'-' : L'+';
     int ae = e < 0 ? -e : e;
-    if (ae < 10) out += L'0';
-    AppendUnsigned(out, static_cast<uint64_t>(ae));
-  } else if (e >= 0) {
-    out.append(dig, dig + (k > e + 1 ? k : e + 1));
-    if (k > e + 1) out.insert(out.size() - (k - e - 1), 1, sep);
+    if (ae < 10) *p++ = L'0';
+    p = PutUnsigned(p, static_cast<uint64_t>(ae));
+  } else if (e >= 0) {  // k <= e + 1 means the rounded value is whole
+    for (int i = 0; i < k || i <= e; ++i) {
+      if (i == e + 1) *p++ = sep;
+      *p++ = dig[i];
+    }
   } else {
-    out += L'0';
-    out += sep;
-    out.append(static_cast<size_t>(-e - 1), L'0');
-    out.append(dig, dig + k);
+    *p++ = L'0';
+    *p++ = sep;
+    for (int i = -1; i > e; --i) *p++ = L'0';
+    for (int i = 0; i < k; ++i) *p++ = dig[i];
   }
-  return out;
+  return std::wstring(buf, p);
 }
 
 }  // namespace rt
