@@ -25,13 +25,16 @@ RECT Rect(int32_t h) {
 
 int32_t Window::SetText(std::wstring_view sNewText) {
   // No best fit: a character the code page lacks becomes its default character.
+  DWORD flags = WC_NO_BEST_FIT_CHARS;
   const int wn = static_cast<int>(sNewText.size());
-  int len = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, sNewText.data(), wn, nullptr, 0,
-                                nullptr, nullptr);
+  int len = WideCharToMultiByte(CP_ACP, flags, sNewText.data(), wn, nullptr, 0, nullptr, nullptr);
+  if (len == 0 && wn > 0) {  // UTF-8 as the ANSI code page accepts no such flag
+    flags = 0;
+    len = WideCharToMultiByte(CP_ACP, flags, sNewText.data(), wn, nullptr, 0, nullptr, nullptr);
+  }
   std::string ansi(static_cast<size_t>(len > 0 ? len : 0), '\0');
   if (len > 0)
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, sNewText.data(), wn, ansi.data(), len,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, sNewText.data(), wn, ansi.data(), len, nullptr, nullptr);
   return SetWindowTextA(ToHwnd(hwnd), ansi.c_str());
 }
 
