@@ -7,6 +7,7 @@
 //   --no-title        empty caption
 //   --x N --y N --w N --h N   outer rectangle in screen pixels
 //   --children        adds a BUTTON "OK" and an EDIT
+// Posting it testbed::kMsgTargetHang makes it stop answering for a while.
 #include <windows.h>
 
 #include <cstdio>
@@ -24,6 +25,9 @@ LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case testbed::kMsgTargetPid:
       return static_cast<LRESULT>(GetCurrentProcessId());
+    case testbed::kMsgTargetHang:
+      Sleep(static_cast<DWORD>(wp));
+      return 0;
     case WM_DESTROY:
       if (h == g_main) PostQuitMessage(0);
       return 0;

@@ -15,6 +15,9 @@ namespace testbed {
 // vistrel_target.exe answers this with its process id: "is it still running
 // and still answering" in one call.
 constexpr UINT kMsgTargetPid = WM_APP + 1;
+// Posted to vistrel_target.exe's main window: it stops answering for wParam
+// milliseconds, as a program that hangs.
+constexpr UINT kMsgTargetHang = WM_APP + 2;
 
 // The folder of the running test exe; vistrel.exe and vistrel_target.exe
 // are built next to it.
