@@ -5,6 +5,6 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   frmMain form;
-  GuardBorrowedWindows(form.Picture4.hWnd());
+  GuardBorrowedWindows(form.hWnd());
   return form.Run();
 }

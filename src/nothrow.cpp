@@ -6,8 +6,14 @@
 #include <cstdlib>
 #include <new>
 
+#include "view/embed.h"
+
 namespace {
-[[noreturn]] void Die() { ExitProcess(3); }
+// Borrowed windows first: they would die with our form.
+[[noreturn]] void Die() {
+  GiveBackGuardedWindows();
+  ExitProcess(3);
+}
 }  // namespace
 
 void* operator new(std::size_t n) {

@@ -69,8 +69,9 @@ void frmMain::OnLoad() { Form_Load(); }
 void frmMain::OnUnload(int& cancel) { Form_Unload(cancel); }
 
 void frmMain::OnDestroying() {
-  // Whatever the path to here, no borrowed window may die with our form.
-  GiveBackBorrowedWindows(Picture4.hWnd());
+  // Whatever the path to here, no borrowed window may die with our form,
+  // wherever in it the window was left (Picture4, or a parent named in Text1).
+  GiveBackBorrowedWindows(hWnd());
 }
 
 void frmMain::OnKeyPress(int& keyAscii) { Form_KeyPress(keyAscii); }

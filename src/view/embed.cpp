@@ -1,5 +1,7 @@
 #include "view/embed.h"
 
+#include <csignal>
+
 #include "form/Module1.h"
 #include "form/convert.h"
 #include "form/frmMain.h"
@@ -13,6 +15,7 @@ struct Origin {
 Origin g_origins[64];
 int g_originCount = 0;
 HWND g_guardedHost = nullptr;
+LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 
 HWND OriginOf(HWND window) {
   for (int i = 0; i < g_originCount; ++i)
@@ -20,10 +23,42 @@ HWND OriginOf(HWND window) {
   return nullptr;
 }
 
-LONG WINAPI GiveBackOnFault(EXCEPTION_POINTERS*) {
-  GiveBackBorrowedWindows(g_guardedHost);
-  return EXCEPTION_CONTINUE_SEARCH;
+bool Ours(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid == GetCurrentProcessId();
 }
+
+// Where a borrowed window goes back to: never into a window that dies with us.
+HWND HomeOf(HWND window) {
+  const HWND parent = OriginOf(window);
+  return parent && IsWindow(parent) && !Ours(parent) ? parent : nullptr;
+}
+
+// Walks our own windows only: a borrowed window keeps its own children.
+int GiveBackFrom(HWND ours) {
+  int given = 0;
+  HWND child = GetWindow(ours, GW_CHILD);
+  while (child) {
+    const HWND next = GetWindow(child, GW_HWNDNEXT);
+    if (!Ours(child)) {
+      const HWND home = HomeOf(child);
+      // A home that refuses it (now inside it, or gone meanwhile): top-level.
+      if (SetParent(child, home) || (home && SetParent(child, nullptr))) ++given;
+    } else {
+      given += GiveBackFrom(child);
+    }
+    child = next;
+  }
+  return given;
+}
+
+LONG WINAPI GiveBackOnFault(EXCEPTION_POINTERS* info) {
+  GiveBackGuardedWindows();
+  return g_previousFilter ? g_previousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
+}
+
+void GiveBackOnAbort(int) { GiveBackGuardedWindows(); }
 
 }  // namespace
 
@@ -39,31 +74,31 @@ void RememberOrigin(HWND window) {
       g_origins[i] = {window, parent};
       return;
     }
+  // A window the full table cannot note goes back top-level, which keeps it alive.
   if (g_originCount < static_cast<int>(ARRAYSIZE(g_origins))) g_origins[g_originCount++] = {window, parent};
 }
 
 int GiveBackBorrowedWindows(HWND host) {
-  if (!host || !IsWindow(host)) return 0;
-  int given = 0;
-  const DWORD self = GetCurrentProcessId();
-  HWND child = GetWindow(host, GW_CHILD);
-  while (child) {
-    const HWND next = GetWindow(child, GW_HWNDNEXT);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(child, &pid);
-    if (pid != self) {
-      HWND parent = OriginOf(child);
-      if (parent && !IsWindow(parent)) parent = nullptr;
-      if (SetParent(child, parent)) ++given;
-    }
-    child = next;
-  }
-  return given;
+  if (!host || !IsWindow(host) || !Ours(host)) return 0;
+  return GiveBackFrom(host);
 }
 
 void GuardBorrowedWindows(HWND host) {
   g_guardedHost = host;
-  SetUnhandledExceptionFilter(GiveBackOnFault);
+  const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(GiveBackOnFault);
+  // Guarding twice must not chain the filter to itself.
+  if (previous != GiveBackOnFault) g_previousFilter = previous;
+  // abort() ends the process without consulting the exception filter.
+  std::signal(SIGABRT, GiveBackOnAbort);
+}
+
+void GiveBackGuardedWindows() {
+  // A fault inside the give-back must not start it over.
+  static bool running = false;
+  if (running) return;
+  running = true;
+  GiveBackBorrowedWindows(g_guardedHost);
+  running = false;
 }
 
 // The fit step: the target at the box's client origin with the box's outer
@@ -81,19 +116,13 @@ bool frmMain::FitTarget() {
 void frmMain::cmdTransfer_Click() {
   Picture4.SetVisible(true);
   Command4.SetCaption(L"暂停");
-  const int32_t h = CurWindow().hwnd;
-  const HWND target = ToHwnd(h);
-  if (const LONG_PTR saved = Module1::SavedProcOf(target)) {
-    SetWindowLongPtrA(target, GWLP_WNDPROC, saved);
-    Module1::ForgetProcOf(target);
-  }
+  const HWND h = ToHwnd(CurWindow().hwnd);
+  Module1::RestoreSavedProc(h);
   FitTarget();
-  RememberOrigin(target);
+  RememberOrigin(h);
   CurWindow().SetWindowParent(FromHwnd(Picture4.hWnd()));
-  Module1::PrevWndProc = GetWindowLongPtrA(target, GWLP_WNDPROC);
-  if (Module1::PrevWndProc && Module1::PrevWndProc != reinterpret_cast<LONG_PTR>(&Module1::WndProc) &&
-      SetWindowLongPtrA(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Module1::WndProc)))
-    Module1::SaveProcFor(target, Module1::PrevWndProc);
+  Module1::PrevWndProc = GetWindowLongPtrA(h, GWLP_WNDPROC);
+  Module1::InstallWndProc(h, Module1::PrevWndProc);
 }
 
 void frmMain::Command3_Click() {
