@@ -1,0 +1,583 @@
+// Embedding another program's window into the display box, giving it back,
+// and never losing it: not when the tool closes with it inside, not when the
+// tool faults. Targets live in their own process (vistrel_target.exe) except
+// where the forwarding of our own windows' messages is the point.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cwchar>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/Module1.h"
+#include "form/control_ids.h"
+#include "form/convert.h"
+#include "form/frmMain.h"
+#include "testbed.h"
+#include "view/embed.h"
+
+using namespace testbed;
+
+namespace {
+
+constexpr DWORD kWaitMs = 10000;
+
+// ---- helpers -----------------------------------------------------------------
+
+// Other programs are stopped however a test ends: one left running would
+// keep the test's output open and stall the whole run.
+std::shared_ptr<Target> Start(const std::wstring& args) {
+  auto t = StartTarget(args);
+  if (!t) t = StartTarget(args);  // a start can fail under load; once more
+  if (!t) return nullptr;
+  return std::shared_ptr<Target>(new Target(*t), [](Target* p) {
+    StopTarget(*p);
+    delete p;
+  });
+}
+
+std::shared_ptr<Tool> StartRealTool() {
+  auto tool = StartTool();
+  if (!tool) return nullptr;
+  return std::shared_ptr<Tool>(new Tool(*tool), [](Tool* p) {
+    CloseTool(*p);
+    delete p;
+  });
+}
+
+std::unique_ptr<frmMain> OpenForm() {
+  auto form = std::make_unique<frmMain>();
+  form->Form_Load();
+  form->Show();
+  WaitUntil([&] { return IsWindowVisible(form->hWnd()) != FALSE; }, kWaitMs);
+  return form;
+}
+
+// What the picker leaves behind once the mouse is released over `h`.
+void Pick(frmMain& form, HWND h) {
+  form.FillProps(FromHwnd(h));
+  form.cmdTransfer.SetEnabled(true);
+}
+
+// Moves the pointer to p until the system reports it there. Under Wine the
+// position may lag one injected move behind, and a press would then land
+// where the pointer was before.
+void PointAt(POINT p) {
+  auto there = [&] {
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == p.x && at.y == p.y;
+  };
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    if (attempt > 0) MoveMouse({p.x + 1, p.y});
+    MoveMouse(p);
+    if (WaitUntil(there, 500)) return;
+  }
+}
+
+// A person's click on a button, until `done` shows it took effect: under
+// load Wine may drop a click that first has to activate the form, and a
+// person would click again. Every click used here may safely come twice.
+template <class Pred>
+bool ClickUntil(HWND button, Pred done) {
+  const HWND form = GetAncestor(button, GA_ROOT);
+  SetForegroundWindow(form);
+  WaitUntil([&] { return GetForegroundWindow() == form; }, 3000);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    PointAt(CenterOf(button));
+    MouseDown();
+    MouseUp();
+    // Long enough that a click merely late never meets a second one.
+    if (WaitUntil(done, kWaitMs)) return true;
+  }
+  return false;
+}
+
+SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+
+std::string Describe(HWND h) {
+  const RECT r = WindowRectOf(h);
+  char buf[160];
+  snprintf(buf, sizeof buf, "parent %p, rect (%ld,%ld)-(%ld,%ld)", static_cast<void*>(ParentOf(h)),
+           r.left, r.top, r.right, r.bottom);
+  return buf;
+}
+
+// `h` is a child of `box` at its client origin with the given outer size.
+bool FitsBox(HWND h, HWND box, SIZE size) {
+  const RECT r = WindowRectOf(h), client = ClientRectInScreen(box);
+  return ParentOf(h) == box && r.left == client.left && r.top == client.top &&
+         SizeOf(r).cx == size.cx && SizeOf(r).cy == size.cy;
+}
+
+// `h` is a child of `parent` (the desktop: top-level) at the top-left of its
+// client area, with the given size: given back, neither moved nor resized.
+bool BackAtOrigin(HWND h, HWND parent, SIZE size) {
+  const RECT r = WindowRectOf(h);
+  RECT client{};
+  if (parent == GetDesktopWindow())
+    client = {0, 0, 0, 0};
+  else
+    client = ClientRectInScreen(parent);
+  return ParentOf(h) == parent && r.left == client.left && r.top == client.top &&
+         SizeOf(r).cx == size.cx && SizeOf(r).cy == size.cy;
+}
+
+bool TopLevel(HWND h) { return IsWindow(h) && ParentOf(h) == GetDesktopWindow(); }
+
+// The target window and its program both survived.
+void ExpectAlive(const Target& t, const char* what) {
+  EXPECT_TRUE(IsWindow(t.main)) << what;
+  EXPECT_TRUE(ProcessAlive(t)) << what;
+  // It still answers: its thread was not left waiting on a dead parent.
+  DWORD_PTR pid = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(t.main, kMsgTargetPid, 0, 0, SMTO_ABORTIFHUNG, 5000, &pid)) << what;
+  EXPECT_EQ(pid, t.pid) << what;
+}
+
+constexpr SIZE kBox{324, 244};
+
+// Targets start well away from the centred form and from the screen's
+// top-left corner, where released windows land.
+constexpr wchar_t kTargetArgs[] = L"--x 860 --y 600 --w 360 --h 300 --children";
+constexpr wchar_t kSecondArgs[] = L"--title Second --x 40 --y 700 --w 300 --h 200";
+
+// ---- transfer --------------------------------------------------------------------
+
+TEST(EmbedTransfer, FitsTheBoxRefitsAndMakesTheViewLive) {
+  auto t = Start(kTargetArgs);
+  ASSERT_TRUE(t);
+  auto form = OpenForm();
+  frmMain& f = *form;
+  const HWND box = f.Picture4.hWnd();
+  EXPECT_FALSE(IsWindowEnabled(f.cmdTransfer.hWnd()));
+  Pick(f, t->main);
+
+  ASSERT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(t->main, box, kBox); }))
+      << Describe(t->main);
+  EXPECT_EQ(f.Command4.Caption(), L"暂停");
+  // No style change: an overlapped window stays one, it only has a new parent.
+  EXPECT_EQ(GetWindowLongW(t->main, GWL_STYLE) & WS_CHILD, 0);
+
+  // A second "传输" puts the window back in the box's shape after anything
+  // changed it: the window itself, the box, the pause state.
+  const struct {
+    const char* what;
+    std::function<void()> disturb;
+    SIZE expected;
+  } refits[] = {
+      {"target moved and shrunk", [&] { MoveWindow(t->main, 30, 40, 200, 100, TRUE); }, kBox},
+      {"box grown", [&] { f.Picture4.SetWidth(404), f.Picture4.SetHeight(304); }, {404, 304}},
+      {"paused, box hidden",
+       [&] {
+         f.Picture4.SetWidth(324), f.Picture4.SetHeight(244);
+         f.Command4.SetCaption(L"继续");
+         f.Picture4.SetVisible(false);
+       },
+       kBox},
+  };
+  for (const auto& c : refits) {
+    c.disturb();
+    Pump(50);
+    EXPECT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(t->main, box, c.expected); }))
+        << c.what << ": " << Describe(t->main);
+    EXPECT_EQ(f.Command4.Caption(), L"暂停") << c.what;
+    EXPECT_TRUE(IsWindowVisible(box)) << c.what;
+  }
+  form.reset();
+  EXPECT_TRUE(TopLevel(t->main));
+}
+
+TEST(EmbedTransfer, WithNothingPickedOnlyShowsTheBoxLive) {
+  auto form = OpenForm();
+  frmMain& f = *form;
+  f.Command4.SetCaption(L"继续");
+  f.Picture4.SetVisible(false);
+  const RECT before = WindowRectOf(f.hWnd());
+  f.cmdTransfer_Click();
+  f.Command3_Click();
+  EXPECT_EQ(f.Command4.Caption(), L"暂停");
+  EXPECT_TRUE(IsWindowVisible(f.Picture4.hWnd()));
+  EXPECT_EQ(GetWindow(f.Picture4.hWnd(), GW_CHILD), nullptr);
+  const RECT after = WindowRectOf(f.hWnd());
+  EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// ---- release -------------------------------------------------------------------
+
+TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
+  auto t = Start(kTargetArgs);
+  ASSERT_TRUE(t);
+  auto form = OpenForm();
+  frmMain& f = *form;
+  const HWND box = f.Picture4.hWnd(), desktop = GetDesktopWindow();
+
+  // Each row picks a window, embeds it, perhaps rewrites the recorded parent,
+  // presses "还原" and says where the window must be; a window given back
+  // must then come in again with "传输".
+  const struct {
+    const char* what;
+    HWND window;
+    const wchar_t* text1;  // nullptr: as the pick recorded it
+    HWND parentAfter;      // nullptr: still in the box
+  } cases[] = {
+      {"top-level window, recorded parent 0", t->main, nullptr, desktop},
+      {"child window, recorded parent its own", t->edit, nullptr, t->main},
+      {"child window, Text1 set to 0", t->edit, L"0", desktop},
+      {"Text1 not a number", t->main, L"abc", nullptr},
+  };
+  for (const auto& c : cases) {
+    Pick(f, c.window);
+    ASSERT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(c.window, box, kBox); }))
+        << c.what << ": " << Describe(c.window);
+    if (c.text1) f.Text1.SetText(c.text1);
+    f.Picture4.SetVisible(false);
+    f.Command4.SetCaption(L"继续");
+
+    // The box coming back into view shows the click arrived.
+    EXPECT_TRUE(ClickUntil(f.Command3.hWnd(), [&] { return IsWindowVisible(box) != FALSE; })) << c.what;
+    EXPECT_EQ(f.Command4.Caption(), L"继续") << c.what << ": the pause state is not release's business";
+    if (c.parentAfter) {
+      EXPECT_TRUE(WaitUntil([&] { return BackAtOrigin(c.window, c.parentAfter, kBox); }, kWaitMs))
+          << c.what << ": " << Describe(c.window);
+      EXPECT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(c.window, box, kBox); }))
+          << c.what << ", embedded again: " << Describe(c.window);
+    } else {
+      Pump(200);
+      EXPECT_TRUE(FitsBox(c.window, box, kBox)) << c.what << ": " << Describe(c.window);
+    }
+    // Back where it began, for the next row.
+    SetParent(c.window, c.window == t->main ? nullptr : t->main);
+  }
+  ExpectAlive(*t, "after the releases");
+}
+
+// ---- never losing a window when the tool closes ------------------------------------
+
+TEST(EmbedClose, EveryWayOfEndingTheFormGivesTheWindowsBack) {
+  // Each row embeds the target, then leaves the form in a state where the
+  // recorded parent does not bring it home, and ends the form in its own way.
+  struct Case {
+    const char* what;
+    // Gets the form ready to end; may use the second target.
+    std::function<void(frmMain&, Target& first, Target& second)> before;
+    HWND (*embedded)(const Target&);     // the window put into the box
+    HWND (*homeAfter)(const Target&);    // its parent afterwards (desktop: top-level)
+    bool destroyWithoutUnload;
+  };
+  auto mainOf = [](const Target& t) { return t.main; };
+  auto editOf = [](const Target& t) { return t.edit; };
+  auto desktopOf = [](const Target&) { return GetDesktopWindow(); };
+  const Case cases[] = {
+      {"closed with the target embedded", [](frmMain&, Target&, Target&) {}, mainOf, desktopOf, false},
+      {"a second window picked after embedding",
+       [](frmMain& f, Target&, Target& second) { Pick(f, second.main); }, mainOf, desktopOf, false},
+      {"the embedded child picked again (Text1 names the box)",
+       [](frmMain& f, Target& first, Target&) { Pick(f, first.edit); }, editOf, mainOf, false},
+      {"released into another window of ours",
+       [](frmMain& f, Target&, Target&) {
+         f.Text1.SetText(rt::DecimalText(FromHwnd(f.Picture3.hWnd())));
+         f.Command3_Click();
+       },
+       mainOf, desktopOf, false},
+      {"recorded parent not a number",
+       [](frmMain& f, Target&, Target&) { f.Text1.SetText(L"-"); }, mainOf, desktopOf, false},
+      {"form destroyed without Unload, second window picked",
+       [](frmMain& f, Target&, Target& second) { Pick(f, second.main); }, mainOf, desktopOf, true},
+  };
+  for (const auto& c : cases) {
+    auto first = Start(kTargetArgs);
+    auto second = Start(kSecondArgs);
+    ASSERT_TRUE(first && second) << c.what;
+    auto form = OpenForm();
+    const HWND window = c.embedded(*first);
+    Pick(*form, window);
+    form->cmdTransfer_Click();
+    ASSERT_TRUE(WaitUntil([&] { return FitsBox(window, form->Picture4.hWnd(), kBox); }, kWaitMs))
+        << c.what << ": " << Describe(window);
+    c.before(*form, *first, *second);
+    Pump(50);
+
+    if (c.destroyWithoutUnload) {
+      form.reset();
+    } else {
+      form->Close();
+      form.reset();
+    }
+    Pump(300);  // a destroyed host takes foreign children with it asynchronously
+    const HWND home = c.homeAfter(*first);
+    EXPECT_TRUE(BackAtOrigin(window, home, kBox)) << c.what << ": " << Describe(window);
+    ExpectAlive(*first, c.what);
+    ExpectAlive(*second, c.what);
+    EXPECT_TRUE(TopLevel(first->main)) << c.what;
+    EXPECT_TRUE(TopLevel(second->main)) << c.what;
+  }
+}
+
+// The real exe, picked and embedded by a person's drag and click.
+TEST(EmbedClose, RealToolGivesTheWindowBackWhenClosed) {
+  for (bool pickSecond : {false, true}) {
+    const char* what = pickSecond ? "second window picked" : "target embedded";
+    auto t = Start(kTargetArgs);
+    auto second = Start(kSecondArgs);
+    ASSERT_TRUE(t && second);
+    auto tool = StartRealTool();
+    ASSERT_TRUE(tool);
+    const HWND picker = ToolControl(*tool, ids::Picture3), box = ToolControl(*tool, ids::Picture4);
+    const HWND transfer = ToolControl(*tool, ids::cmdTransfer), handle = ToolControl(*tool, ids::txthWnd);
+    const DWORD uiThread = GetWindowThreadProcessId(tool->form, nullptr);
+    auto capture = [&] {
+      GUITHREADINFO info{sizeof info};
+      return GetGUIThreadInfo(uiThread, &info) ? info.hwndCapture : nullptr;
+    };
+    // Press on the magnifier, wait until the tool holds the mouse, go over
+    // the window and nudge the pointer there until the tool has recorded it
+    // (under Wine the tool may read the position one move late).
+    auto pickByDrag = [&](HWND h) {
+      // From elsewhere: Wine finds the window under a pointer that moves.
+      MoveMouse({640, 1000});
+      PointAt(CenterOf(picker));
+      MouseDown();
+      const bool pressed = WaitUntil([&] { return capture() != nullptr; }, kWaitMs);
+      const POINT from = CenterOf(picker), to = CenterOf(h);
+      for (int i = 1; i <= 8; ++i)
+        MoveMouse({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
+      bool seen = false;
+      for (int i = 0; i < 8 && !seen; ++i) {
+        MoveMouse({to.x + (i & 1), to.y});
+        seen = WaitUntil([&] { return TextOf(handle) == rt::DecimalText(FromHwnd(h)); }, 1000);
+      }
+      MouseUp();
+      EXPECT_TRUE(pressed) << what << ": the tool never took the mouse";
+      return seen;
+    };
+
+    ASSERT_TRUE(pickByDrag(t->main)) << what << ": picked " << testing::PrintToString(TextOf(handle));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(transfer) != FALSE; }, kWaitMs));
+    ASSERT_TRUE(ClickUntil(transfer, [&] { return FitsBox(t->main, box, kBox); }))
+        << what << ": " << Describe(t->main);
+    if (pickSecond) ASSERT_TRUE(pickByDrag(second->main)) << what;
+
+    EXPECT_TRUE(CloseTool(*tool)) << what;
+    EXPECT_TRUE(WaitUntil([&] { return TopLevel(t->main); }, kWaitMs)) << what << ": " << Describe(t->main);
+    EXPECT_TRUE(BackAtOrigin(t->main, GetDesktopWindow(), kBox)) << what << ": " << Describe(t->main);
+    Pump(300);
+    ExpectAlive(*t, what);
+    ExpectAlive(*second, what);
+    EXPECT_TRUE(TopLevel(second->main)) << what;
+  }
+}
+
+// ---- never losing a window when the tool faults ------------------------------------
+
+// The child half runs in a copy of this exe (see below): it hosts the form as
+// the exe does, embeds the target named in the environment, waits for the
+// parent to see it embedded, then ends the way the variable says.
+constexpr wchar_t kChildEnv[] = L"VISTREL_EMBED_FAULT_CHILD";
+constexpr UINT kCrashHandlerExit = 0x5EED;
+
+// Stands for the system's own crash handling, which would otherwise start a
+// debugger: it runs after ours, so reaching it proves the fault went by us.
+LONG WINAPI EndAsCrashed(EXCEPTION_POINTERS*) {
+  TerminateProcess(GetCurrentProcess(), kCrashHandlerExit);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+TEST(EmbedFaultChild, DISABLED_EmbedThenEnd) {
+  wchar_t spec[256] = {};
+  ASSERT_GT(GetEnvironmentVariableW(kChildEnv, spec, 256), 0u) << "started by EmbedFault only";
+  wchar_t kind[32] = {}, event[128] = {};
+  long target = 0;
+  ASSERT_EQ(swscanf(spec, L"%31ls %ld %127ls", kind, &target, event), 3);
+  SetUnhandledExceptionFilter(EndAsCrashed);
+
+  auto form = OpenForm();
+  GuardBorrowedWindows(form->hWnd());
+  Pick(*form, ToHwnd(target));
+  form->cmdTransfer_Click();
+  HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, event);
+  ASSERT_TRUE(go);
+  ASSERT_TRUE(WaitUntil([&] { return WaitForSingleObject(go, 0) == WAIT_OBJECT_0; }, 60000));
+
+  if (std::wstring(kind) == L"fault") {
+    // A page no one may touch: a real access violation, not a crafted one.
+    auto* nowhere = static_cast<volatile int*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_NOACCESS));
+    *nowhere = 1;
+  } else {
+    abort();
+  }
+}
+
+TEST(EmbedFault, ToolThatFaultsGivesTheWindowBackFirst) {
+  const struct {
+    const wchar_t* kind;
+    DWORD exitCode;  // how the child must end
+  } cases[] = {
+      {L"fault", kCrashHandlerExit},  // access violation no one handles
+      {L"abort", 3},                  // the runtime's abort: no exception filter runs
+  };
+  for (const auto& c : cases) {
+    const std::string what = testing::PrintToString(std::wstring(c.kind));
+    auto t = Start(kTargetArgs);
+    ASSERT_TRUE(t) << what;
+    const std::wstring eventName = L"VistrelEmbedFault-" + std::to_wstring(GetCurrentProcessId()) +
+                                   L"-" + std::to_wstring(GetTickCount64());
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_TRUE(go);
+
+    const std::wstring spec = std::wstring(c.kind) + L" " +
+                              std::to_wstring(FromHwnd(t->main)) + L" " + eventName;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring cmd = std::wstring(L"\"") + self +
+                       L"\" --gtest_filter=EmbedFaultChild.DISABLED_EmbedThenEnd"
+                       L" --gtest_also_run_disabled_tests --gtest_catch_exceptions=0";
+    SetEnvironmentVariableW(kChildEnv, spec.c_str());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableW(kChildEnv, nullptr);
+    ASSERT_TRUE(started) << what;
+    CloseHandle(pi.hThread);
+
+    // Embedded in the child's display box before the child goes down.
+    const bool embedded = WaitUntil(
+        [&] {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(ParentOf(t->main), &owner);
+          return owner == pi.dwProcessId && ClassOf(ParentOf(t->main)) == VISTREL_PICTURE_CLASS;
+        },
+        30000);
+    EXPECT_TRUE(embedded) << what << ": " << Describe(t->main);
+    SetEvent(go);
+
+    const auto exit = WaitExit(pi.hProcess, 30000);
+    if (!exit) TerminateProcess(pi.hProcess, 1);
+    EXPECT_EQ(exit, std::optional<DWORD>(c.exitCode)) << what;
+    Pump(300);
+    EXPECT_TRUE(embedded && BackAtOrigin(t->main, GetDesktopWindow(), kBox))
+        << what << ": " << Describe(t->main);
+    ExpectAlive(*t, what.c_str());
+    CloseHandle(pi.hProcess);
+    CloseHandle(go);
+  }
+}
+
+// ---- forwarding of our own windows' messages ------------------------------------------
+
+constexpr UINT kPing = WM_APP + 7;
+constexpr LRESULT kPong = 0x1234;
+
+std::map<HWND, int> g_ownCalls;  // pings that reached each window's own procedure
+int g_otherCalls = 0;            // pings that reached a third party's subclass
+WNDPROC g_otherPrevious = nullptr;
+
+LRESULT CALLBACK OwnProcW(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kPing) {
+    ++g_ownCalls[h];
+    return kPong;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+LRESULT CALLBACK OwnProcA(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kPing) {
+    ++g_ownCalls[h];
+    return kPong;
+  }
+  return DefWindowProcA(h, msg, wp, lp);
+}
+
+LRESULT CALLBACK OtherSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kPing) ++g_otherCalls;
+  return CallWindowProcW(g_otherPrevious, h, msg, wp, lp);
+}
+
+HWND OwnWindow(bool wide, int x) {
+  static const bool registered = [] {
+    WNDCLASSW w{};
+    w.lpfnWndProc = OwnProcW;
+    w.hInstance = GetModuleHandleW(nullptr);
+    w.lpszClassName = L"EmbedOwnW";
+    WNDCLASSA a{};
+    a.lpfnWndProc = OwnProcA;
+    a.hInstance = GetModuleHandleW(nullptr);
+    a.lpszClassName = "EmbedOwnA";
+    return RegisterClassW(&w) && RegisterClassA(&a);
+  }();
+  EXPECT_TRUE(registered);
+  return wide ? CreateWindowExW(0, L"EmbedOwnW", L"own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 700,
+                                200, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)
+              : CreateWindowExA(0, "EmbedOwnA", "own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 700,
+                                200, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST(EmbedForwarding, OwnWindowReachesItsOwnProcedureExactlyOnce) {
+  const LONG_PTR wndProc = reinterpret_cast<LONG_PTR>(&Module1::WndProc);
+  // Each row transfers our windows in some order; then a message sent to
+  // `first` must reach its own procedure once and nobody else's.
+  enum Step { TransferFirst, TransferSecond, Release, OtherSubclassesFirst };
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    bool otherOnTop;  // a third party subclassed it after us and stays on top
+  } cases[] = {
+      {"transferred twice", {TransferFirst, TransferFirst}, false},
+      {"another window transferred in between", {TransferFirst, TransferSecond, TransferFirst}, false},
+      {"released and transferred again", {TransferFirst, Release, TransferFirst}, false},
+      {"subclassed by someone else, then transferred again",
+       {TransferFirst, OtherSubclassesFirst, TransferFirst}, true},
+      {"second window first, then this one twice", {TransferSecond, TransferFirst, TransferFirst}, false},
+  };
+  for (bool wide : {true, false}) {
+    for (const auto& c : cases) {
+      const std::string what = std::string(c.what) + (wide ? ", Unicode window" : ", ANSI window");
+      auto form = OpenForm();
+      frmMain& f = *form;
+      const HWND first = OwnWindow(wide, 40), second = OwnWindow(wide, 300);
+      ASSERT_TRUE(first && second) << what;
+      for (Step s : c.steps) {
+        switch (s) {
+          case TransferFirst: Pick(f, first), f.cmdTransfer_Click(); break;
+          case TransferSecond: Pick(f, second), f.cmdTransfer_Click(); break;
+          case Release: f.Text1.SetText(L"0"), f.Command3_Click(); break;
+          case OtherSubclassesFirst:
+            g_otherPrevious = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OtherSubclass)));
+            break;
+        }
+      }
+      g_ownCalls.clear();
+      g_otherCalls = 0;
+      EXPECT_EQ(SendMessageW(first, kPing, 0, 0), kPong) << what;
+      EXPECT_EQ(g_ownCalls[first], 1) << what;
+      EXPECT_EQ(g_ownCalls[second], 0) << what;
+      EXPECT_EQ(g_otherCalls, c.otherOnTop ? 1 : 0) << what;
+      if (c.otherOnTop)
+        EXPECT_EQ(GetWindowLongPtrW(first, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&OtherSubclass)) << what;
+      else
+        EXPECT_EQ(GetWindowLongPtrA(first, GWLP_WNDPROC), wndProc) << what;
+      // Everything else still works through the chain.
+      SetWindowTextW(first, L"renamed");
+      EXPECT_EQ(TextOf(first), L"renamed") << what;
+      EXPECT_TRUE(FitsBox(first, f.Picture4.hWnd(), kBox)) << what << ": " << Describe(first);
+      if (Module1::SavedProcOf(second)) {  // it was transferred too
+        g_ownCalls.clear();
+        EXPECT_EQ(SendMessageW(second, kPing, 0, 0), kPong) << what;
+        EXPECT_EQ(g_ownCalls[second], 1) << what;
+        EXPECT_EQ(g_ownCalls[first], 0) << what;
+      }
+      // Ours die with the form anyway; destroyed here while the chain is in place.
+      DestroyWindow(first);
+      DestroyWindow(second);
+    }
+  }
+}
+
+}  // namespace
