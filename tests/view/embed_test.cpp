@@ -387,6 +387,19 @@ LONG WINAPI EndAsCrashed(EXCEPTION_POINTERS*) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
+void TouchNowhere() {
+  // A page no one may touch: a real access violation, not a crafted one.
+  auto* nowhere = static_cast<volatile int*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_NOACCESS));
+  *nowhere = 1;
+}
+
+constexpr UINT kFaultNow = WM_APP + 9;
+
+LRESULT CALLBACK FaultyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kFaultNow) TouchNowhere();
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
 TEST(EmbedFaultChild, DISABLED_EmbedThenEnd) {
   wchar_t spec[256] = {};
   ASSERT_GT(GetEnvironmentVariableW(kChildEnv, spec, 256), 0u) << "started by EmbedFault only";
@@ -403,13 +416,22 @@ TEST(EmbedFaultChild, DISABLED_EmbedThenEnd) {
   ASSERT_TRUE(go);
   ASSERT_TRUE(WaitUntil([&] { return WaitForSingleObject(go, 0) == WAIT_OBJECT_0; }, 60000));
 
-  if (std::wstring(kind) == L"fault") {
-    // A page no one may touch: a real access violation, not a crafted one.
-    auto* nowhere = static_cast<volatile int*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_NOACCESS));
-    *nowhere = 1;
-  } else {
-    abort();
+  const std::wstring how = kind;
+  if (how == L"fault") TouchNowhere();
+  if (how == L"handler") {
+    // Where a fault of the tool would come from: inside a message handler.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = FaultyProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"EmbedFaulty";
+    RegisterClassW(&wc);
+    PostMessageW(CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                                 wc.hInstance, nullptr),
+                 kFaultNow, 0, 0);
+    Pump(10000);
   }
+  if (how == L"abort") abort();
+  ADD_FAILURE() << "still running after " << testing::PrintToString(how);
 }
 
 TEST(EmbedFault, ToolThatFaultsGivesTheWindowBackFirst) {
@@ -417,8 +439,9 @@ TEST(EmbedFault, ToolThatFaultsGivesTheWindowBackFirst) {
     const wchar_t* kind;
     DWORD exitCode;  // how the child must end
   } cases[] = {
-      {L"fault", kCrashHandlerExit},  // access violation no one handles
-      {L"abort", 3},                  // the runtime's abort: no exception filter runs
+      {L"fault", kCrashHandlerExit},    // access violation no one handles
+      {L"handler", kCrashHandlerExit},  // the same inside a window procedure
+      {L"abort", 3},                    // the runtime's abort: no exception filter runs
   };
   for (const auto& c : cases) {
     const std::string what = testing::PrintToString(std::wstring(c.kind));
