@@ -255,6 +255,7 @@ TEST_F(Faults, ClosingWithTheRatioWarningOpenEndsTheToolAndGivesTheTargetBack) {
   PostMessageW(tool->form, WM_CLOSE, 0, 0);
   const auto code = WaitExit(tool->process, 15000);
   EXPECT_TRUE(code.has_value()) << "the tool did not end with its warning open";
+  EXPECT_EQ(code.value_or(0), 0u) << "the tool ended, but not by its own close";
   EXPECT_FALSE(IsWindow(warning));
   EXPECT_TRUE(WaitUntil([&] { return TopLevel(t->main); }, kWaitMs));
   ExpectAlive(*t, "after the tool closed");
