@@ -1,7 +1,10 @@
 // The helpers every GUI test relies on, checked against the stand-in target.
 #include <gtest/gtest.h>
 
+#include <windowsx.h>
+
 #include <thread>
+#include <vector>
 
 #include "testbed.h"
 
@@ -55,6 +58,49 @@ TEST(Testbed, RealInputMovesPointerDragsCaptionAndTypes) {
   PressKey(VK_BACK);
   EXPECT_TRUE(WaitUntil([&] { return TextOf(t->edit) == L"abc 12"; }, 3000));
   StopTarget(*t);
+}
+
+std::vector<POINT> g_seen;  // pointer positions a capturing window was told of
+
+LRESULT CALLBACK RecordingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_LBUTTONDOWN) SetCapture(h);
+  if (msg == WM_LBUTTONUP) ReleaseCapture();
+  if (msg == WM_MOUSEMOVE) {
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ClientToScreen(h, &p);
+    g_seen.push_back(p);
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+// Under Wine a move from a window onto the bare desktop could echo back to
+// the old place; a picker then sees the old window once more.
+TEST(Testbed, DragIsSeenWithoutMovesBackToEarlierPlaces) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = L"TestbedRecorder";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(0, wc.lpszClassName, L"recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           400, 300, 300, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(w);
+  Pump(100);
+  MoveMouse(CenterOf(w));
+  MouseDown();
+  ASSERT_TRUE(WaitUntil([&] { return GetCapture() == w; }, 3000));
+  for (int i = 0; i < 8; ++i) {
+    for (POINT p : {POINT{450 + i * 25, 350 + i * 10}, POINT{40 + i * 60, 700 + i * 20}}) {
+      g_seen.clear();
+      MoveMouse(p);
+      WaitUntil([&] { return !g_seen.empty() && g_seen.back().x == p.x && g_seen.back().y == p.y; },
+                2000);
+      Pump(30);
+      for (POINT s : g_seen)
+        EXPECT_TRUE(s.x == p.x && s.y == p.y) << "moved to " << p.x << "," << p.y << ", also saw "
+                                              << s.x << "," << s.y;
+    }
+  }
+  MouseUp();
+  DestroyWindow(w);
 }
 
 TEST(Testbed, FindsReadsAndClosesMessageBox) {

@@ -47,8 +47,16 @@ void EndChildren(bool testScopeOnly) {
   }
 }
 
+// Buttons pressed through MouseDown and not yet released.
+unsigned g_heldButtons;
+
 class LeftoverReaper : public testing::EmptyTestEventListener {
-  void OnTestEnd(const testing::TestInfo&) override { EndChildren(true); }
+  void OnTestEnd(const testing::TestInfo&) override {
+    // A button left down would turn the next test's first click into a drag.
+    for (int b = 0; b < 3; ++b)
+      if (g_heldButtons & (1u << b)) MouseUp(b);
+    EndChildren(true);
+  }
   void OnTestSuiteEnd(const testing::TestSuite&) override { EndChildren(false); }
 };
 
@@ -286,11 +294,64 @@ HWND ToolControl(const Tool& tool, int id) {
 
 // ---- input -----------------------------------------------------------------
 
+namespace {
+
+// Under Wine a SendInput move is mirrored to X by warping the pointer, and
+// when that warp leaves a window for the bare desktop, the desktop hears of
+// the crossing at the pointer's previous place and Wine feeds it back as a
+// move: about one such move in ten bounced back for a moment, so a picker saw
+// the old window again. Moving the X pointer itself, as a real mouse does,
+// has no such echo, so under Wine the mouse goes through xdotool.
+bool UseXdotool() {
+  static const bool use = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") &&
+                          GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES &&
+                          GetFileAttributesW(L"Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES;
+  return use;
+}
+
+// Wine's CreateProcess runs a Unix program but hands back no process handle,
+// so the shell leaves a marker file when xdotool is done.
+bool RunXdotool(const std::wstring& args) {
+  static unsigned counter;
+  std::wstring name = L"vistrel-xdo-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter);
+  std::wstring marker = L"Z:\\tmp\\" + name;
+  std::wstring cmd = L"Z:\\bin\\sh -c \"/usr/bin/xdotool " + args + L" >/dev/null 2>&1; : >/tmp/" +
+                     name + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  const ULONGLONG end = GetTickCount64() + 5000;
+  while (GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount64() >= end) return false;
+    Pump(2);
+  }
+  DeleteFileW(marker.c_str());
+  return true;
+}
+
+// xdotool numbers buttons the X way: 1 left, 2 middle, 3 right.
+const wchar_t* XButton(int button) { return button == 1 ? L"3" : button == 2 ? L"2" : L"1"; }
+
+}  // namespace
+
 void MoveMouse(POINT p) {
-  // Absolute input is 0..65535 across the virtual screen; rounding up makes
-  // the driver's truncating scale land on exactly p.
+  // Like a real mouse, the pointer stops at the screen's edges.
   const LONG vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const LONG vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  p.x = p.x < vx ? vx : p.x >= vx + vw ? vx + vw - 1 : p.x;
+  p.y = p.y < vy ? vy : p.y >= vy + vh ? vy + vh - 1 : p.y;
+  if (UseXdotool() &&
+      RunXdotool(L"mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y))) {
+    Settle();
+    return;
+  }
+  // Absolute input is 0..65535 across the virtual screen; rounding up makes
+  // the driver's truncating scale land on exactly p.
   LONG dx = static_cast<LONG>(((p.x - vx) * 65536LL + vw - 1) / vw);
   LONG dy = static_cast<LONG>(((p.y - vy) * 65536LL + vh - 1) / vh);
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, dx, dy);
@@ -300,13 +361,17 @@ void MoveMouse(POINT p) {
 void MouseDown(int button) {
   static const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
                                 MOUSEEVENTF_MIDDLEDOWN};
-  SendMouse(flags[button]);
+  if (!UseXdotool() || !RunXdotool(std::wstring(L"mousedown ") + XButton(button)))
+    SendMouse(flags[button]);
+  g_heldButtons |= 1u << button;
   Settle();
 }
 
 void MouseUp(int button) {
   static const DWORD flags[] = {MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEUP};
-  SendMouse(flags[button]);
+  if (!UseXdotool() || !RunXdotool(std::wstring(L"mouseup ") + XButton(button)))
+    SendMouse(flags[button]);
+  g_heldButtons &= ~(1u << button);
   Settle();
 }
 
