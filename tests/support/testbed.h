@@ -74,7 +74,10 @@ bool CloseTool(Tool& tool, DWORD timeoutMs = 10000);
 // inside the frame.
 HWND ToolControl(const Tool& tool, int id);
 
-// ---- real input (SendInput, reaches whatever window is under the pointer) --
+// ---- real input: reaches whatever window is under the pointer -------------
+// Keys go through SendInput. The mouse does too on Windows; under Wine it
+// moves the X pointer with xdotool, because SendInput moves echo there (see
+// testbed.cpp). Points off the screen stop at its edge.
 
 void MoveMouse(POINT p);
 void MouseDown(int button = 0);  // 0 left, 1 right, 2 middle
