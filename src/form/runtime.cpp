@@ -598,6 +598,21 @@ LRESULT PictureBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP: button = -2; break;
     case WM_MBUTTONUP: button = -4; break;
     case WM_MOUSEMOVE: button = 8; break;
+    case WM_CAPTURECHANGED: {
+      // A press cut short by another window taking the mouse ends as a
+      // release would, so no drag is left half done; the form's own brief
+      // hold during a press is no such loss.
+      const HWND taker = reinterpret_cast<HWND>(lp);
+      if (!pressed_ || taker == hwnd_ || taker == form_->hWnd()) return 0;
+      const int released = pressed_;
+      pressed_ = 0;
+      POINT pt{};
+      GetCursorPos(&pt);
+      ScreenToClient(hwnd_, &pt);
+      form_->OnMouseUp(*this, released, 0, static_cast<float>(pt.x) * UnitsPerPixelX(),
+                       static_cast<float>(pt.y) * UnitsPerPixelY());
+      return 0;
+    }
     default: return Container::OnMessage(msg, wp, lp);
   }
   const int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
@@ -608,12 +623,21 @@ LRESULT PictureBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     const int held = ((wp & MK_LBUTTON) ? 1 : 0) | ((wp & MK_RBUTTON) ? 2 : 0) | ((wp & MK_MBUTTON) ? 4 : 0);
     // Under capture no WM_SETCURSOR arrives, so the form's pointer is applied here.
     if (GetCapture() == hwnd_) SetCursor(form_->EffectiveCursor());
+    // The system repeats the last position after a press or a capture
+    // change; a move that went nowhere is no move.
+    if (mouseSeen_ && lp == lastMouse_) return 0;
+    mouseSeen_ = true, lastMouse_ = lp;
     form_->OnMouseMove(*this, held, shift, x, y);
-  } else if (button > 0) {
+    return 0;
+  }
+  mouseSeen_ = true, lastMouse_ = lp;
+  if (button > 0) {
     // The box holds the mouse from the press to the release, as form controls do.
     SetCapture(hwnd_);
+    pressed_ = button;
     form_->OnMouseDown(*this, button, shift, x, y);
   } else {
+    pressed_ = 0;
     form_->OnMouseUp(*this, -button, shift, x, y);
     if (GetCapture() == hwnd_ && !(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
   }

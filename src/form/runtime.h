@@ -239,6 +239,9 @@ class PictureBox final : public Container {
 
   Picture picture_;
   bool autoRedraw_ = false;
+  int pressed_ = 0;  // the button of a press not yet released, 0 when none
+  bool mouseSeen_ = false;
+  LPARAM lastMouse_ = 0;  // position of the last mouse message, box pixels
   ScopedMemDC imageDC_;
   ScopedBitmap image_;
   HGDIOBJ imageOldBitmap_ = nullptr;
