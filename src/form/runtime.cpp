@@ -931,7 +931,9 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE && !GetFocus()) MoveFocus(false);
+      // Keyboard activation puts the focus on the first control; a click
+      // leaves it to the control clicked, which must keep its capture.
+      if (LOWORD(wp) == WA_ACTIVE && !GetFocus()) MoveFocus(false);
       return 0;
     case WM_CLOSE:
       Close();
