@@ -44,35 +44,19 @@ bool CursorAt(POINT p) {
   return GetCursorPos(&at) && at.x == p.x && at.y == p.y;
 }
 
-// Real input at the X server, through xdotool, as a person's mouse gives
-// it: Wine learns of every move from X. (SendInput makes Wine warp the X
-// pointer after the fact; under load the warps' echoes come back late and
-// put the pointer where it was a move ago, which a drag cannot survive.)
-// Wine hands a Unix program no process handle that ever signals, so each
-// caller waits for the command's effect instead, which also keeps the
-// commands in order.
-void Xdo(std::wstring args) {
-  std::wstring cmd = L"/usr/bin/xdotool " + args;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-}
-
-// Moves the pointer to p; true once Wine has it there.
+// Real input, waited for until Wine has it: the pointer where it was sent,
+// the button in the state it was sent.
 bool PointTo(POINT p) {
-  Xdo(L"mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
+  MoveMouse(p);
   return WaitUntil([&] { return CursorAt(p); }, kWait);
 }
 
-// Buttons 0 left, 1 right, 2 middle; xdotool counts 1 left, 2 middle, 3 right.
-bool Button(bool down, int button) {
-  static const wchar_t* const kX[] = {L"1", L"3", L"2"};
+bool Button(bool down, int button) {  // 0 left, 1 right, 2 middle
   static const int kVk[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
-  Xdo(std::wstring(down ? L"mousedown " : L"mouseup ") + kX[button]);
+  if (down)
+    MouseDown(button);
+  else
+    MouseUp(button);
   return WaitUntil([&] { return (GetAsyncKeyState(kVk[button]) < 0) == down; }, kWait);
 }
 
