@@ -55,7 +55,10 @@ frmMain::frmMain()
       lblHeight(*this, &fraWindowInfo, {ids::lblHeight, L"高度:", 120, 2880, 450, 180, 16, true}, CLR_INVALID, true),
       lblClassName(*this, &fraWindowInfo, {ids::lblClassName, L"Class:", 120, 1440, 420, 195, 15, true}, CLR_INVALID, true),
       Picture5(*this, nullptr, {ids::Picture5, L"", 840, 4800, 2535, 2175, 31, false}, 1),
-      Label4(*this, nullptr, {ids::Label4, L"宽高比:", 5160, 240, 735, 255, 30, true}) {}
+      Label4(*this, nullptr, {ids::Label4, L"宽高比:", 5160, 240, 735, 255, 30, true}) {
+  // Custom pointer without a picture until the first pick: the arrow shows.
+  SetMousePointer(99);
+}
 
 Window& frmMain::CurWindow() {
   if (!curWindow_) curWindow_.emplace();
