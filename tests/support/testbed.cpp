@@ -60,13 +60,19 @@ class LeftoverReaper : public testing::EmptyTestEventListener {
   void OnTestSuiteEnd(const testing::TestSuite&) override { EndChildren(false); }
 };
 
-void TrackChild(HANDLE process) {
+// Called by whatever leaves something to clean up, so an exe that never
+// starts a process or presses a button has no listener.
+void EnsureReaper() {
   static bool registered = [] {
     testing::UnitTest::GetInstance()->listeners().Append(new LeftoverReaper);
     std::atexit([] { EndChildren(false); });
     return true;
   }();
   (void)registered;
+}
+
+void TrackChild(HANDLE process) {
+  EnsureReaper();
   HANDLE dup = nullptr;
   DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &dup, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
@@ -364,6 +370,7 @@ void MouseDown(int button) {
   if (!UseXdotool() || !RunXdotool(std::wstring(L"mousedown ") + XButton(button)))
     SendMouse(flags[button]);
   g_heldButtons |= 1u << button;
+  EnsureReaper();
   Settle();
 }
 
