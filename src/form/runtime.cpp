@@ -33,6 +33,13 @@ int ScreenDpi(int axis) {
 
 HBRUSH FaceBrush() { return GetSysColorBrush(COLOR_BTNFACE); }
 
+std::wstring WindowText(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  s.resize(static_cast<size_t>(GetWindowTextW(hwnd, s.data(), n + 1)));
+  return s;
+}
+
 // Container units to whole client pixels, half to even; empty when out of range.
 std::optional<int32_t> ToPixels(float units, float unitsPerPixel) {
   return CLngRound(static_cast<double>(units) / unitsPerPixel);
@@ -244,13 +251,7 @@ void Control::SetEnabled(bool enabled) {
   if (hwnd_) EnableWindow(hwnd_, enabled);
 }
 
-std::wstring Control::Caption() const {
-  if (!hwnd_) return caption_;
-  const int n = GetWindowTextLengthW(hwnd_);
-  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  s.resize(static_cast<size_t>(GetWindowTextW(hwnd_, s.data(), n + 1)));
-  return s;
-}
+std::wstring Control::Caption() const { return hwnd_ ? WindowText(hwnd_) : caption_; }
 
 void Control::SetCaption(std::wstring_view text) {
   caption_.assign(text);
@@ -705,13 +706,7 @@ Control* Form::ControlById(int id) const {
   return id > 0 && id < static_cast<int>(ARRAYSIZE(controls_)) ? controls_[id] : nullptr;
 }
 
-std::wstring Form::Caption() const {
-  if (!hwnd_) return {};
-  const int n = GetWindowTextLengthW(hwnd_);
-  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  s.resize(static_cast<size_t>(GetWindowTextW(hwnd_, s.data(), n + 1)));
-  return s;
-}
+std::wstring Form::Caption() const { return hwnd_ ? WindowText(hwnd_) : std::wstring(); }
 
 void Form::SetCaption(std::wstring_view text) {
   const std::wstring s(text);
