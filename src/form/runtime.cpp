@@ -202,6 +202,7 @@ Control::Control(Form& form, Container* container, ControlType type, const Desig
       id_(d.id),
       tabIndex_(d.tabIndex),
       visible_(d.visible) {
+  caption_ = d.caption;
   // Design values are twips; the container may count in pixels. Dividing, not
   // multiplying by a rounded reciprocal, keeps 4800 twips exactly 320 pixels.
   const bool twips = container && container->ScaleMode() == 1;
@@ -237,8 +238,19 @@ bool Control::Place(float left, float top, float width, float height) {
   if (!x || !y || !w || !h) return false;
   left_ = left, top_ = top, width_ = width, height_ = height;
   pixelRect_ = {*x, *y, *x + *w, *y + *h};
-  if (hwnd_) SetWindowPos(hwnd_, nullptr, *x, *y, *w, *h, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!hwnd_) return true;
+  if (form_->LayoutDeferred())
+    placementPending_ = true;
+  else
+    ApplyPlacement();
   return true;
+}
+
+void Control::ApplyPlacement() {
+  placementPending_ = false;
+  if (hwnd_)
+    SetWindowPos(hwnd_, nullptr, pixelRect_.left, pixelRect_.top, pixelRect_.right - pixelRect_.left,
+                 pixelRect_.bottom - pixelRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Control::SetVisible(bool visible) {
@@ -254,6 +266,9 @@ void Control::SetEnabled(bool enabled) {
 std::wstring Control::Caption() const { return hwnd_ ? WindowText(hwnd_) : caption_; }
 
 void Control::SetCaption(std::wstring_view text) {
+  // Only a text box's text changes behind our back; an unchanged caption
+  // elsewhere is not set again, which would repaint the control for nothing.
+  if (hwnd_ && type_ != ControlType::TextBox && caption_ == text) return;
   caption_.assign(text);
   if (hwnd_) SetWindowTextW(hwnd_, caption_.c_str());
 }
@@ -299,7 +314,6 @@ TextBox::TextBox(Form& form, Container* container, const Design& d)
 
 Label::Label(Form& form, Container* container, const Design& d, COLORREF foreColor, bool autoSize)
     : Control(form, container, ControlType::Label, d) {
-  caption_ = d.caption;
   foreColor_ = foreColor;
   const float upx = container ? container->UnitsPerPixelX() : 1.0f;
   const float upy = container ? container->UnitsPerPixelY() : 1.0f;
@@ -367,16 +381,26 @@ void Container::SetScaleMode(int mode) {
 float Container::UnitsPerPixelX() const { return scaleMode_ == 1 ? TwipsPerPixelX() : 1.0f; }
 float Container::UnitsPerPixelY() const { return scaleMode_ == 1 ? TwipsPerPixelY() : 1.0f; }
 
+namespace {
+// Client size of a window that will have the outer rectangle `placed`: the
+// frame stays as wide as it is now.
+SIZE ClientFor(HWND hwnd, const RECT& placed, bool pending) {
+  RECT client{}, outer{};
+  if (!hwnd) return {0, 0};
+  GetClientRect(hwnd, &client);
+  if (!pending) return {client.right, client.bottom};
+  GetWindowRect(hwnd, &outer);
+  return {(placed.right - placed.left) - ((outer.right - outer.left) - client.right),
+          (placed.bottom - placed.top) - ((outer.bottom - outer.top) - client.bottom)};
+}
+}  // namespace
+
 float Container::ScaleWidth() const {
-  RECT rc{};
-  if (hwnd_) GetClientRect(hwnd_, &rc);
-  return static_cast<float>(rc.right) * UnitsPerPixelX();
+  return static_cast<float>(ClientFor(hwnd_, pixelRect_, placementPending_).cx) * UnitsPerPixelX();
 }
 
 float Container::ScaleHeight() const {
-  RECT rc{};
-  if (hwnd_) GetClientRect(hwnd_, &rc);
-  return static_cast<float>(rc.bottom) * UnitsPerPixelY();
+  return static_cast<float>(ClientFor(hwnd_, pixelRect_, placementPending_).cy) * UnitsPerPixelY();
 }
 
 void Container::AddLabel(Label* label) {
@@ -445,7 +469,6 @@ Frame::Frame(Form& form, Container* container, const Design& d)
   static const ATOM atom = RegisterContainerClass(VISTREL_FRAME_CLASS, Container::Proc, 0);
   (void)atom;
   CreateWindowFor(VISTREL_FRAME_CLASS, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, d);
-  caption_ = d.caption;
 }
 
 void Frame::OnPaint(HDC dc) {
@@ -571,8 +594,13 @@ void PictureBox::Refresh() {
 
 bool PictureBox::Place(float left, float top, float width, float height) {
   if (!Control::Place(left, top, width, height)) return false;
-  if (autoRedraw_) FitImage();
+  if (autoRedraw_ && !placementPending_) FitImage();
   return true;
+}
+
+void PictureBox::ApplyPlacement() {
+  Control::ApplyPlacement();
+  if (autoRedraw_) FitImage();
 }
 
 void PictureBox::OnPaint(HDC dc) {
@@ -716,31 +744,49 @@ void Form::SetCaption(std::wstring_view text) {
 float Form::Width() const {
   RECT rc{};
   if (hwnd_) GetWindowRect(hwnd_, &rc);
-  return static_cast<float>(rc.right - rc.left) * TwipsPerPixelX();
+  const LONG px = sizePending_ ? pendingSize_.cx : rc.right - rc.left;
+  return static_cast<float>(px) * TwipsPerPixelX();
 }
 
 float Form::Height() const {
   RECT rc{};
   if (hwnd_) GetWindowRect(hwnd_, &rc);
-  return static_cast<float>(rc.bottom - rc.top) * TwipsPerPixelY();
+  const LONG px = sizePending_ ? pendingSize_.cy : rc.bottom - rc.top;
+  return static_cast<float>(px) * TwipsPerPixelY();
+}
+
+bool Form::SetOuterSize(int width, int height) {
+  if (LayoutDeferred()) {
+    pendingSize_ = {width, height};
+    sizePending_ = true;
+    return true;
+  }
+  return SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) !=
+         FALSE;
 }
 
 bool Form::SetWidth(float twips) {
   const auto px = CLngRound(static_cast<double>(twips) / TwipsPerPixelX());
   if (!px || *px < 0 || !hwnd_) return false;
-  RECT rc;
-  GetWindowRect(hwnd_, &rc);
-  return SetWindowPos(hwnd_, nullptr, 0, 0, *px, rc.bottom - rc.top,
-                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+  const auto height = CLngRound(Height() / TwipsPerPixelY());
+  return SetOuterSize(*px, height.value_or(0));
 }
 
 bool Form::SetHeight(float twips) {
   const auto px = CLngRound(static_cast<double>(twips) / TwipsPerPixelY());
   if (!px || *px < 0 || !hwnd_) return false;
-  RECT rc;
-  GetWindowRect(hwnd_, &rc);
-  return SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, *px,
-                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+  const auto width = CLngRound(Width() / TwipsPerPixelX());
+  return SetOuterSize(width.value_or(0), *px);
+}
+
+void Form::EndLayout() {
+  if (layoutDepth_ == 0 || --layoutDepth_ > 0) return;
+  for (Control* c : controls_)
+    if (c && c->placementPending_) c->ApplyPlacement();
+  if (sizePending_) {
+    sizePending_ = false;
+    SetOuterSize(pendingSize_.cx, pendingSize_.cy);
+  }
 }
 
 void Form::SetBorderStyle(int style) {

@@ -129,6 +129,9 @@ class Control {
   ~Control() = default;
   void CreateWindowFor(const wchar_t* cls, DWORD style, DWORD exStyle, const Design& d);
   virtual bool Place(float left, float top, float width, float height);
+  // Moves the window to pixelRect_ (now, or when the form's layout batch ends).
+  virtual void ApplyPlacement();
+  bool placementPending_ = false;
 
   Form* form_;
   Container* container_;  // nullptr: directly on the form
@@ -233,6 +236,7 @@ class PictureBox final : public Container {
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void OnPaint(HDC dc) override;
   bool Place(float left, float top, float width, float height) override;
+  void ApplyPlacement() override;
   void FitImage();
   void ClearImage();
   void DrawBackground(HDC dc, const RECT& rc) const;
@@ -312,6 +316,13 @@ class Form {
   // Key preview, Tab order and the form's keys; true when the message was used.
   bool PreTranslate(MSG& msg);
 
+  // While a batch is open, geometry set on the form and its controls is
+  // recorded (and reads give the recorded values) and reaches the windows
+  // once, when the outermost batch closes: one move per window per step.
+  void BeginLayout() { ++layoutDepth_; }
+  void EndLayout();
+  bool LayoutDeferred() const { return layoutDepth_ > 0; }
+
  protected:
   // Client size at design in twips; the caption; border style; centred on screen.
   Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, HICON icon);
@@ -323,7 +334,12 @@ class Form {
   void MoveFocus(bool backwards);
   void ApplyCursor() const;
 
+  bool SetOuterSize(int width, int height);
+
   HWND hwnd_ = nullptr;
+  int layoutDepth_ = 0;
+  bool sizePending_ = false;
+  SIZE pendingSize_{};
   int borderStyle_ = 2;
   int pendingState_ = 0;
   int mousePointer_ = 0;
@@ -338,6 +354,18 @@ class Form {
 // Key preview and Tab order for whichever form of this thread owns the
 // message; for message loops other than Form::Run.
 bool PreTranslateAny(MSG& msg);
+
+// A layout batch for the length of a scope.
+class LayoutBatch {
+ public:
+  explicit LayoutBatch(Form& form) : form_(form) { form_.BeginLayout(); }
+  LayoutBatch(const LayoutBatch&) = delete;
+  LayoutBatch& operator=(const LayoutBatch&) = delete;
+  ~LayoutBatch() { form_.EndLayout(); }
+
+ private:
+  Form& form_;
+};
 
 // Handles a command notification from a child window (buttons, check boxes).
 void RouteCommand(Form& form, WPARAM wp, LPARAM lp);

@@ -41,6 +41,8 @@ void frmMain::Zoom(int step) {
     return;
   }
   if (!ZoomStepFits(Picture4.Width(), AspectFactor, step)) return;
+  // The box and the form are placed once, when the step is done.
+  rt::LayoutBatch layout(*this);
   Picture4.SetWidth(Picture4.Width() - 4 + static_cast<float>(step));
   Picture4.SetHeight(Picture4.Width() * AspectFactor);
   Picture4.SetWidth(Picture4.Width() + 4);
