@@ -64,25 +64,42 @@ Picture ResourceCursor(int id) {
 
 bool SavePicture(Picture picture, const std::wstring& fileName) {
   if (!picture || picture.type != IMAGE_BITMAP) return false;
-  BITMAP bm{};
-  if (!GetObjectW(picture.handle, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
-  const DWORD stride = (static_cast<DWORD>(bm.bmWidth) * 3 + 3) & ~3u;
-  const DWORD imageBytes = stride * static_cast<DWORD>(bm.bmHeight);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = bm.bmWidth;
-  info.bmiHeader.biHeight = bm.bmHeight;  // bottom-up, as BMP files store rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  info.bmiHeader.biSizeImage = imageBytes;
-  std::vector<BYTE> bits(imageBytes);
-  {
+  DIBSECTION dib{};
+  const int got = GetObjectW(picture.handle, sizeof dib, &dib);
+  const BITMAP& bm = dib.dsBm;
+  if (!got || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+  BITMAPINFOHEADER header{};
+  std::vector<BYTE> converted;
+  const BYTE* bits = nullptr;
+  DWORD imageBytes = 0;
+  if (got == sizeof(DIBSECTION) && bm.bmBits && dib.dsBmih.biHeight > 0 &&
+      (bm.bmBitsPixel == 24 || bm.bmBitsPixel == 32)) {
+    // A bottom-up DIB section already is a BMP file's pixel block.
+    GdiFlush();
+    header = dib.dsBmih;
+    header.biCompression = BI_RGB;
+    imageBytes = static_cast<DWORD>(bm.bmWidthBytes) * static_cast<DWORD>(bm.bmHeight);
+    header.biSizeImage = imageBytes;
+    bits = static_cast<const BYTE*>(bm.bmBits);
+  } else {
+    const DWORD stride = (static_cast<DWORD>(bm.bmWidth) * 3 + 3) & ~3u;
+    imageBytes = stride * static_cast<DWORD>(bm.bmHeight);
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = bm.bmWidth;
+    header.biHeight = bm.bmHeight;  // bottom-up, as BMP files store rows
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = imageBytes;
+    converted.resize(imageBytes);
+    BITMAPINFO info{};
+    info.bmiHeader = header;
     ScopedWindowDC screen(nullptr);
     if (!screen || GetDIBits(screen.Get(), static_cast<HBITMAP>(picture.handle), 0,
-                             static_cast<UINT>(bm.bmHeight), bits.data(), &info, DIB_RGB_COLORS) !=
+                             static_cast<UINT>(bm.bmHeight), converted.data(), &info, DIB_RGB_COLORS) !=
                        bm.bmHeight)
       return false;
+    bits = converted.data();
   }
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;  // "BM"
@@ -95,9 +112,8 @@ bool SavePicture(Picture picture, const std::wstring& fileName) {
     if (!out.Valid()) return false;
     DWORD n1 = 0, n2 = 0, n3 = 0;
     written = WriteFile(out.Get(), &file, sizeof file, &n1, nullptr) && n1 == sizeof file &&
-              WriteFile(out.Get(), &info.bmiHeader, sizeof(BITMAPINFOHEADER), &n2, nullptr) &&
-              n2 == sizeof(BITMAPINFOHEADER) &&
-              WriteFile(out.Get(), bits.data(), imageBytes, &n3, nullptr) && n3 == imageBytes;
+              WriteFile(out.Get(), &header, sizeof header, &n2, nullptr) && n2 == sizeof header &&
+              WriteFile(out.Get(), bits, imageBytes, &n3, nullptr) && n3 == imageBytes;
   }
   // A half-written bitmap is worse than none.
   if (!written) DeleteFileW(fileName.c_str());
@@ -165,11 +181,21 @@ HFONT DefaultFont() {
   font.Reset(CreateFontIndirectW(&lf));
   ScopedWindowDC screen(nullptr);
   if (screen && !ShowsCaptions(screen.Get(), font.Get())) {
-    // The captions are Chinese: take the first face that has all their glyphs.
+    // The captions are Chinese: take the first face that has all their
+    // glyphs, trying the usual ones before going through every font.
     FaceSearch search{screen.Get(), lf, false};
-    LOGFONTW query{};
-    query.lfCharSet = GB2312_CHARSET;
-    EnumFontFamiliesExW(screen.Get(), &query, TryChineseFace, reinterpret_cast<LPARAM>(&search), 0);
+    static const wchar_t* const kLikely[] = {L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun",
+                                             L"WenQuanYi Micro Hei"};
+    for (const wchar_t* face : kLikely) {
+      LOGFONTW candidate{};
+      lstrcpynW(candidate.lfFaceName, face, LF_FACESIZE);
+      if (!TryChineseFace(&candidate, nullptr, 0, reinterpret_cast<LPARAM>(&search))) break;
+    }
+    if (!search.found) {
+      LOGFONTW query{};
+      query.lfCharSet = GB2312_CHARSET;
+      EnumFontFamiliesExW(screen.Get(), &query, TryChineseFace, reinterpret_cast<LPARAM>(&search), 0);
+    }
     if (search.found) font.Reset(CreateFontIndirectW(&search.lf));
   }
   return font.Get();
@@ -537,7 +563,12 @@ void PictureBox::FitImage() {
   ScopedWindowDC screen(nullptr);
   if (!screen) return;
   if (!imageDC_) imageDC_.Reset(screen.Get(), true);
-  ScopedBitmap fresh(CreateCompatibleBitmap(screen.Get(), size.cx, size.cy));
+  // A 32-bit bottom-up DIB: the screen's pixels as they are, and a bitmap
+  // file's pixel block as it stands, so saving needs no conversion.
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* pixels = nullptr;
+  ScopedBitmap fresh(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
   if (!imageDC_ || !fresh) return;
   {
     // Keep what was drawn so far, as a resized persistent image does.

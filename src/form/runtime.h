@@ -45,7 +45,8 @@ struct Picture {
 // A cursor or icon resource of this exe (shared, never destroyed).
 Picture ResourceCursor(int id);
 
-// Writes a bitmap picture as a Windows BMP file (24 bits per pixel),
+// Writes a bitmap picture as a Windows BMP file (a persistent image as its
+// 32-bit pixels, any other bitmap at 24 bits per pixel),
 // replacing a file of that name. False when nothing could be written.
 bool SavePicture(Picture picture, const std::wstring& fileName);
 
