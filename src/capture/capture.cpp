@@ -15,14 +15,27 @@ namespace {
 constexpr GUID kPicturesFolderId = {0x33E28130, 0x4E1E, 0x4676, {0x83, 0x5A, 0x98, 0x39, 0x5C, 0x3B, 0xC3, 0xBB}};
 
 // The user's Pictures folder with a trailing backslash (made if missing), empty if unknown.
+// The shell is loaded only here, on the rare path that needs it, so that
+// start-up does not pay for it.
 std::wstring PicturesFolder() {
-  PWSTR path = nullptr;
+  using GetKnownFolder = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+  using FreeTaskMemory = void(WINAPI*)(LPVOID);
   std::wstring folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(kPicturesFolderId, KF_FLAG_CREATE, nullptr, &path)) && path) {
+  const HMODULE shell = LoadLibraryW(L"shell32.dll");
+  const HMODULE com = LoadLibraryW(L"ole32.dll");
+  const auto getFolder =
+      shell ? reinterpret_cast<GetKnownFolder>(GetProcAddress(shell, "SHGetKnownFolderPath")) : nullptr;
+  const auto freeMemory =
+      com ? reinterpret_cast<FreeTaskMemory>(GetProcAddress(com, "CoTaskMemFree")) : nullptr;
+  PWSTR path = nullptr;
+  if (getFolder && freeMemory && SUCCEEDED(getFolder(kPicturesFolderId, KF_FLAG_CREATE, nullptr, &path)) &&
+      path) {
     folder = path;
     folder += L'\\';
   }
-  CoTaskMemFree(path);
+  if (freeMemory) freeMemory(path);
+  if (com) FreeLibrary(com);
+  if (shell) FreeLibrary(shell);
   return folder;
 }
 

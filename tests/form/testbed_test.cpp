@@ -12,9 +12,6 @@ using namespace testbed;
 
 namespace {
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 TEST(Testbed, TargetStartsWhereAskedWithFrameAndTitle) {
   auto t = StartTarget(L"--title \"Testbed 窗口\" --x 150 --y 120 --w 360 --h 260 --children");

@@ -35,13 +35,6 @@ std::shared_ptr<Target> Start(const std::wstring& args) {
   });
 }
 
-std::unique_ptr<frmMain> OpenForm() {
-  auto form = std::make_unique<frmMain>();
-  form->Form_Load();
-  form->Show();
-  WaitUntil([&] { return IsWindowVisible(form->hWnd()) != FALSE; }, kWaitMs);
-  return form;
-}
 
 SIZE SizeOf(HWND h) {
   const RECT r = WindowRectOf(h);

@@ -1,5 +1,6 @@
 #include "testbed.h"
 
+#include "form/frmMain.h"
 #include "form/runtime.h"
 
 #include <gtest/gtest.h>
@@ -487,6 +488,45 @@ bool CloseMessageBox(HWND box) {
   // Posted: the box's modal loop may be waiting on this very thread.
   PostMessageW(ok, BM_CLICK, 0, 0);
   return WaitUntil([&] { return !IsWindow(box); }, 5000);
+}
+
+RECT RectIn(HWND h, HWND host) {
+  RECT r = WindowRectOf(h);
+  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+void ClickSettled(HWND h, DWORD timeoutMs) {
+  const POINT p = CenterOf(h);
+  ULONGLONG restingSince = 0;
+  MoveMouse(p);
+  WaitUntil(
+      [&] {
+        POINT at{};
+        GetCursorPos(&at);
+        if (at.x != p.x || at.y != p.y) {
+          restingSince = 0;
+          MoveMouse(p);
+          return false;
+        }
+        if (!restingSince) restingSince = GetTickCount64();
+        return GetTickCount64() - restingSince >= 60;
+      },
+      timeoutMs);
+  MouseDown();
+  MouseUp();
+}
+
+std::unique_ptr<frmMain> OpenForm(DWORD timeoutMs) {
+  auto form = std::make_unique<frmMain>();
+  form->Form_Load();
+  form->Show();
+  WaitUntil([&] { return IsWindowVisible(form->hWnd()) != FALSE; }, timeoutMs);
+  return form;
 }
 
 }  // namespace testbed

@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "form/control_ids.h"
+
+class frmMain;
 
 namespace testbed {
 
@@ -97,6 +100,21 @@ POINT CenterOf(HWND h);
 std::wstring TextOf(HWND h);  // WM_GETTEXT; works across processes
 std::wstring ClassOf(HWND h);
 HWND ParentOf(HWND h);  // GetAncestor(GA_PARENT): the desktop for top-level windows
+// A window's rectangle relative to the client origin of `host`.
+RECT RectIn(HWND h, HWND host);
+bool SameRect(const RECT& a, const RECT& b);
+inline LONG WidthOf(const RECT& r) { return r.right - r.left; }
+inline LONG HeightOf(const RECT& r) { return r.bottom - r.top; }
+
+// Clicks the middle of a window once the pointer is seen resting there: a
+// move can still be settling when the press arrives, which would then land
+// where the pointer was before.
+void ClickSettled(HWND h, DWORD timeoutMs = 10000);
+
+// ---- the form hosted in this process ------------------------------------------
+
+// A main form created, loaded and shown in this process, as the tool does.
+std::unique_ptr<frmMain> OpenForm(DWORD timeoutMs = 10000);
 
 // ---- message boxes -------------------------------------------------------
 

@@ -49,13 +49,6 @@ std::shared_ptr<Tool> StartRealTool() {
   });
 }
 
-std::unique_ptr<frmMain> OpenForm() {
-  auto form = std::make_unique<frmMain>();
-  form->Form_Load();
-  form->Show();
-  WaitUntil([&] { return IsWindowVisible(form->hWnd()) != FALSE; }, kWaitMs);
-  return form;
-}
 
 // What the picker leaves behind once the mouse is released over `h`.
 void Pick(frmMain& form, HWND h) {

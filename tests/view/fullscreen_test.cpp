@@ -18,42 +18,6 @@ namespace {
 
 constexpr DWORD kWait = 10000;  // generous: the machine is shared
 
-RECT RectIn(HWND h, HWND host) {
-  RECT r = WindowRectOf(h);
-  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-long WidthOf(const RECT& r) { return r.right - r.left; }
-long HeightOf(const RECT& r) { return r.bottom - r.top; }
-
-// Clicks the middle of a window once the pointer is seen resting there: a
-// pointer move can still be settling when the press arrives, and the press
-// would then land where the pointer was before.
-void Click(HWND h) {
-  const POINT p = CenterOf(h);
-  ULONGLONG restingSince = 0;
-  MoveMouse(p);
-  WaitUntil(
-      [&] {
-        POINT at{};
-        GetCursorPos(&at);
-        if (at.x != p.x || at.y != p.y) {
-          restingSince = 0;
-          MoveMouse(p);
-          return false;
-        }
-        if (!restingSince) restingSince = GetTickCount64();
-        return GetTickCount64() - restingSince >= 60;
-      },
-      kWait);
-  MouseDown();
-  MouseUp();
-}
 
 constexpr LONG_PTR kFrame = WS_CAPTION | WS_THICKFRAME;
 
@@ -123,7 +87,7 @@ class FullScreen : public testing::Test {
   }
 
   void EnterFullScreen() {
-    Click(form_->Command6.hWnd());
+    ClickSettled(form_->Command6.hWnd());
     ASSERT_TRUE(WaitUntil([&] { return form_->Visible() && IsZoomed(form_->hWnd()); }, kWait));
     // Esc can only come back to a form that is in front.
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form_->hWnd(); }, kWait));
@@ -201,7 +165,7 @@ TEST_F(FullScreen, EscInTheNormalViewReappliesTheSavedGeometry) {
   EnterFullScreen();
   PressEscAndWaitForFrame();
 
-  Click(form_->Command1.hWnd());
+  ClickSettled(form_->Command1.hWnd());
   ASSERT_TRUE(WaitUntil([&] { return form_->Picture4.Width() == 344.0f; }, kWait));
   const std::wstring zoomed = form_->Caption();
   ASSERT_FALSE(SameRect(Now().form, saved.form));
@@ -279,7 +243,7 @@ TEST(FullScreenDpi, RealToolAt192DpiRoundsTwipsPerPixelBeforeDividing) {
   const RECT before = WindowRectOf(tool->form);
   const RECT normalBox = RectIn(box, tool->form);
 
-  Click(ToolControl(*tool, ids::Command6));
+  ClickSettled(ToolControl(*tool, ids::Command6));
   // 1280 x 7.5 = 9600 twips / 8 = 1200 pixels + 4; 1024 x 7.5 = 7680 / 8 = 960 + 3.
   EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box, tool->form), RECT{0, 0, 1204, 963}); }, kWait));
   EXPECT_TRUE(WaitUntil([&] { return IsZoomed(tool->form) && GetForegroundWindow() == tool->form; }, kWait));

@@ -24,43 +24,6 @@ std::wstring Caption(float w, float h) {
   return L"Vistrel1.5 [" + rt::Str(w) + L"\u00D7" + rt::Str(h) + L"]2008-10-14";
 }
 
-// A rectangle relative to the client origin of `host`.
-RECT RectIn(HWND h, HWND host) {
-  RECT r = WindowRectOf(h);
-  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-long WidthOf(const RECT& r) { return r.right - r.left; }
-long HeightOf(const RECT& r) { return r.bottom - r.top; }
-
-// Clicks the middle of a window once the pointer is seen resting there: a
-// pointer move can still be settling when the press arrives, and the press
-// would then land where the pointer was before.
-void Click(HWND h) {
-  const POINT p = CenterOf(h);
-  ULONGLONG restingSince = 0;
-  MoveMouse(p);
-  WaitUntil(
-      [&] {
-        POINT at{};
-        GetCursorPos(&at);
-        if (at.x != p.x || at.y != p.y) {
-          restingSince = 0;
-          MoveMouse(p);
-          return false;
-        }
-        if (!restingSince) restingSince = GetTickCount64();
-        return GetTickCount64() - restingSince >= 60;
-      },
-      kWait);
-  MouseDown();
-  MouseUp();
-}
 
 // What a person sees of a message box, and closing it with a click on OK.
 struct BoxSeen {
@@ -89,7 +52,7 @@ class PersonAtMessageBox {
             seen_.exclamation = ShowsIcon(box, IDI_EXCLAMATION);
             // A person waits for the box to come to the front, then clicks OK.
             WaitUntil([&] { return GetForegroundWindow() == box; }, kWait);
-            Click(GetDlgItem(box, IDOK));
+            ClickSettled(GetDlgItem(box, IDOK));
             seen_.closed = WaitUntil([&] { return !IsWindow(box); }, kWait);
           }
           // A box under another title would hold the test forever: close it too.
@@ -147,7 +110,7 @@ class Zoom : public testing::Test {
 
   // Clicks a zoom button and waits until the caption shows the expected size.
   bool ClickUntilCaption(rt::Control& button, const std::wstring& caption) {
-    Click(button.hWnd());
+    ClickSettled(button.hWnd());
     return WaitUntil([&] { return form_->Caption() == caption; }, kWait);
   }
 
@@ -157,7 +120,7 @@ class Zoom : public testing::Test {
     RECT r = WindowRectOf(form_->hWnd());
     if (WidthOf(r) < 520) MoveWindow(form_->hWnd(), r.left, r.top, 520, HeightOf(r), TRUE);
     form_->Text2.SetText(L"");
-    Click(form_->Text2.hWnd());
+    ClickSettled(form_->Text2.hWnd());
     ASSERT_TRUE(WaitUntil([&] { return GetFocus() == form_->Text2.hWnd(); }, kWait));
     TypeText(text);
     ASSERT_TRUE(WaitUntil([&] { return form_->Text2.Text() == text; }, kWait));
@@ -278,7 +241,7 @@ TEST_P(ZoomRatio, AcceptedOrRejectedWithMessageFocusAndLiveView) {
     EXPECT_EQ(FindWindowW(L"#32770", L"提示"), nullptr);
   } else {
     PersonAtMessageBox person;
-    Click(form_->Command1.hWnd());
+    ClickSettled(form_->Command1.hWnd());
     const BoxSeen seen = person.Finish();
     EXPECT_TRUE(seen.found);
     EXPECT_EQ(seen.text, L"比值在0.2-5之间!");
@@ -323,7 +286,7 @@ TEST_F(Zoom, SixteenMinusReachZeroAndTheNextOnlyLiftsTheFreeze) {
 
   Freeze();
   const RECT before = WindowRectOf(form_->hWnd());
-  Click(form_->Command2.hWnd());
+  ClickSettled(form_->Command2.hWnd());
   ASSERT_TRUE(WaitUntil([&] { return Live(); }, kWait));
   EXPECT_EQ(form_->Picture4.Width(), 4.0f);
   EXPECT_EQ(form_->Picture4.Height(), 4.0f);
@@ -339,7 +302,7 @@ TEST_F(Zoom, SizePastThirtyTwoBitsEndsTheClickAndKeepsTheWindow) {
   const RECT target = WindowRectOf(target_->main);
   const std::wstring caption = form_->Caption();
   Freeze();
-  Click(form_->Command1.hWnd());
+  ClickSettled(form_->Command1.hWnd());
   ASSERT_TRUE(WaitUntil([&] { return Live(); }, kWait));
   Pump(100);
   EXPECT_EQ(form_->Picture4.Width(), 1.0e9f);
