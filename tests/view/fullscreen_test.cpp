@@ -57,9 +57,7 @@ TEST(FullScreenArithmetic, ScreenPixelsRoundBeforeTheIntegerDivision) {
 class FullScreen : public testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<frmMain>();
-    form_->Form_Load();
-    form_->Show();
+    form_ = OpenForm(kWait);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form_->hWnd(); }, kWait));
     target_ = StartTarget(L"--x 600 --y 500 --w 200 --h 150");
     ASSERT_TRUE(target_);

@@ -76,9 +76,7 @@ class PersonAtMessageBox {
 class Zoom : public testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<frmMain>();
-    form_->Form_Load();
-    form_->Show();
+    form_ = OpenForm(kWait);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form_->hWnd(); }, kWait));
   }
 
