@@ -394,11 +394,11 @@ LRESULT CALLBACK FaultyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(EmbedFaultChild, DISABLED_EmbedThenEnd) {
-  wchar_t spec[256] = {};
-  ASSERT_GT(GetEnvironmentVariableW(kChildEnv, spec, 256), 0u) << "started by EmbedFault only";
+  wchar_t childOrder[256] = {};
+  ASSERT_GT(GetEnvironmentVariableW(kChildEnv, childOrder, 256), 0u) << "started by EmbedFault only";
   wchar_t kind[32] = {}, event[128] = {};
   long target = 0;
-  ASSERT_EQ(swscanf(spec, L"%31ls %ld %127ls", kind, &target, event), 3);
+  ASSERT_EQ(swscanf(childOrder, L"%31ls %ld %127ls", kind, &target, event), 3);
   SetUnhandledExceptionFilter(EndAsCrashed);
 
   auto form = OpenForm();
@@ -445,14 +445,14 @@ TEST(EmbedFault, ToolThatFaultsGivesTheWindowBackFirst) {
     HANDLE go = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
     ASSERT_TRUE(go);
 
-    const std::wstring spec = std::wstring(c.kind) + L" " +
+    const std::wstring childOrder = std::wstring(c.kind) + L" " +
                               std::to_wstring(FromHwnd(t->main)) + L" " + eventName;
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring cmd = std::wstring(L"\"") + self +
                        L"\" --gtest_filter=EmbedFaultChild.DISABLED_EmbedThenEnd"
                        L" --gtest_also_run_disabled_tests --gtest_catch_exceptions=0";
-    SetEnvironmentVariableW(kChildEnv, spec.c_str());
+    SetEnvironmentVariableW(kChildEnv, childOrder.c_str());
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
