@@ -212,14 +212,21 @@ std::optional<DWORD> WaitExit(HANDLE process, DWORD timeoutMs) {
 
 // ---- target ----------------------------------------------------------------
 
-std::optional<Target> StartTarget(const std::wstring& args) {
+namespace {
+
+std::optional<Target> StartTargetOnce(const std::wstring& args) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return std::nullopt;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
+    std::fprintf(stderr, "testbed: no pipe for vistrel_target.exe (error %lu)\n", GetLastError());
+    return std::nullopt;
+  }
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   auto launched = Launch(L"vistrel_target.exe", args, writeEnd);
+  const DWORD launchError = GetLastError();
   CloseHandle(writeEnd);  // else the pipe never reports the child's end
   if (!launched) {
+    std::fprintf(stderr, "testbed: vistrel_target.exe did not start (error %lu)\n", launchError);
     CloseHandle(readEnd);
     return std::nullopt;
   }
@@ -243,6 +250,18 @@ std::optional<Target> StartTarget(const std::wstring& args) {
     return std::nullopt;
   }
   return t;
+}
+
+}  // namespace
+
+std::optional<Target> StartTarget(const std::wstring& args) {
+  // Wine now and then refuses a process start while an earlier one winds
+  // down; a second try is what a person would do.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (auto t = StartTargetOnce(args)) return t;
+    Pump(200);
+  }
+  return std::nullopt;
 }
 
 void StopTarget(Target& t) {
