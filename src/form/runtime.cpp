@@ -529,11 +529,7 @@ PictureBox::~PictureBox() {
   if (imageDC_ && imageOldBitmap_) SelectObject(imageDC_.Get(), imageOldBitmap_);
 }
 
-SIZE PictureBox::ClientPixels() const {
-  RECT rc{};
-  if (hwnd_) GetClientRect(hwnd_, &rc);
-  return {rc.right, rc.bottom};
-}
+SIZE PictureBox::ClientPixels() const { return ClientFor(hwnd_, pixelRect_, placementPending_); }
 
 void PictureBox::SetPicture(Picture picture) {
   picture_ = picture;
