@@ -51,9 +51,8 @@ void frmMain::FillStillBox() {
   Picture5.SetWidth(Picture4.Width());
   Picture5.SetHeight(Picture4.Height());
   Picture5.SetVisible(true);
-  const auto width = rt::CLngRound(Picture4.Width());
-  const auto height = rt::CLngRound(Picture4.Height());
-  if (width && height) BitBlt(Picture5.hDC(), 0, 0, *width, *height, Picture4.hDC(), 0, 0, SRCCOPY);
+  const RECT box = Picture4.PixelRect();
+  BitBlt(Picture5.hDC(), 0, 0, box.right - box.left, box.bottom - box.top, Picture4.hDC(), 0, 0, SRCCOPY);
 }
 
 // Errors ignored: a step that fails is skipped and the next one runs.

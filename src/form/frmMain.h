@@ -102,7 +102,7 @@ class frmMain final : public rt::Form {
 
  private:
   void Zoom(int step);
-  bool FitTarget();
+  void FitTarget();
   void ResumeLive();
   void FillStillBox();
 

@@ -102,13 +102,10 @@ void GiveBackGuardedWindows() {
 }
 
 // The fit step: the target at the box's client origin with the box's outer
-// size in whole pixels. False when the size has no 32-bit pixel value.
-bool frmMain::FitTarget() {
-  const auto width = rt::CLngRound(Picture4.Width());
-  const auto height = rt::CLngRound(Picture4.Height());
-  if (!width || !height) return false;
-  CurWindow().Move(0, 0, *width, *height, true);
-  return true;
+// size in whole pixels (the box keeps its size rounded half to even).
+void frmMain::FitTarget() {
+  const RECT box = Picture4.PixelRect();
+  CurWindow().Move(0, 0, box.right - box.left, box.bottom - box.top, true);
 }
 
 // ---- Embedding and release (errors ignored: each step stands alone) ----------
