@@ -9,13 +9,6 @@
 
 namespace rt {
 
-namespace detail {
-long g_gdiObjects = 0;
-long g_deviceContexts = 0;
-}  // namespace detail
-
-LiveCounts Live() { return {detail::g_gdiObjects, detail::g_deviceContexts}; }
-
 namespace {
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }

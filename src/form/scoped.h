@@ -1,41 +1,23 @@
 // One owning wrapper per kind of GDI handle, each keeping what its release
-// needs, and counting itself so tests can prove that nothing leaks (the
-// system's own GDI counters are not available everywhere).
+// needs.
 #pragma once
 
 #include <windows.h>
 
 namespace rt {
 
-struct LiveCounts {
-  long gdiObjects;
-  long deviceContexts;
-};
-LiveCounts Live();
-
-namespace detail {
-extern long g_gdiObjects;
-extern long g_deviceContexts;
-}  // namespace detail
-
 // A GDI object (bitmap, brush, font) deleted with DeleteObject.
 template <class H>
 class ScopedGdi {
  public:
   ScopedGdi() = default;
-  explicit ScopedGdi(H h) : h_(h) {
-    if (h_) ++detail::g_gdiObjects;
-  }
+  explicit ScopedGdi(H h) : h_(h) {}
   ScopedGdi(const ScopedGdi&) = delete;
   ScopedGdi& operator=(const ScopedGdi&) = delete;
   ~ScopedGdi() { Reset(); }
   void Reset(H h = nullptr) {
-    if (h_) {
-      DeleteObject(h_);
-      --detail::g_gdiObjects;
-    }
+    if (h_) DeleteObject(h_);
     h_ = h;
-    if (h_) ++detail::g_gdiObjects;
   }
   void Swap(ScopedGdi& other) {
     H t = h_;
@@ -56,20 +38,14 @@ using ScopedFont = ScopedGdi<HFONT>;
 class ScopedMemDC {
  public:
   ScopedMemDC() = default;
-  explicit ScopedMemDC(HDC compatibleWith) : h_(CreateCompatibleDC(compatibleWith)) {
-    if (h_) ++detail::g_deviceContexts;
-  }
+  explicit ScopedMemDC(HDC compatibleWith) : h_(CreateCompatibleDC(compatibleWith)) {}
   ScopedMemDC(const ScopedMemDC&) = delete;
   ScopedMemDC& operator=(const ScopedMemDC&) = delete;
   ~ScopedMemDC() { Reset(); }
   // Drops the DC held and, given a DC, creates one compatible with it.
   void Reset(HDC compatibleWith = nullptr, bool create = false) {
-    if (h_) {
-      DeleteDC(h_);
-      --detail::g_deviceContexts;
-    }
+    if (h_) DeleteDC(h_);
     h_ = create ? CreateCompatibleDC(compatibleWith) : nullptr;
-    if (h_) ++detail::g_deviceContexts;
   }
   HDC Get() const { return h_; }
   explicit operator bool() const { return h_ != nullptr; }
@@ -81,16 +57,11 @@ class ScopedMemDC {
 // A window's DC from GetDC, given back with ReleaseDC on the same window.
 class ScopedWindowDC {
  public:
-  explicit ScopedWindowDC(HWND hwnd) : hwnd_(hwnd), h_(GetDC(hwnd)) {
-    if (h_) ++detail::g_deviceContexts;
-  }
+  explicit ScopedWindowDC(HWND hwnd) : hwnd_(hwnd), h_(GetDC(hwnd)) {}
   ScopedWindowDC(const ScopedWindowDC&) = delete;
   ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
   ~ScopedWindowDC() {
-    if (h_) {
-      ReleaseDC(hwnd_, h_);
-      --detail::g_deviceContexts;
-    }
+    if (h_) ReleaseDC(hwnd_, h_);
   }
   HDC Get() const { return h_; }
   explicit operator bool() const { return h_ != nullptr; }

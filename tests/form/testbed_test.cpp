@@ -1,8 +1,10 @@
 // The helpers every GUI test relies on, checked against the stand-in target.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <windowsx.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -101,6 +103,7 @@ TEST(Testbed, DragIsSeenWithoutMovesBackToEarlierPlaces) {
 }
 
 TEST(Testbed, FindsReadsAndClosesMessageBox) {
+  ExpectMessageBoxes expected;
   int result = 0;
   std::thread shower([&] { result = MessageBoxW(nullptr, L"Body text", L"Testbed box", MB_OK); });
   HWND box = FindMessageBox(L"Testbed box", 5000);
@@ -134,17 +137,27 @@ TEST(Testbed, TargetEndsWhenClosedOrWhenHostDestroysItsWindow) {
 
 // A test that fails before stopping its target must not leave the window
 // in the way of the next test, nor keep ctest waiting on the process.
-DWORD g_leftoverPid;
-TEST(Testbed, LeavesATargetBehind) {
+TEST(Testbed, ProcessesATestStartedEndWithIt) {
   auto t = StartTarget();
   ASSERT_TRUE(t);
-  g_leftoverPid = t->pid;
+  EndTestProcesses();  // what the test bed does as each test ends
+  EXPECT_EQ(WaitForSingleObject(t->process, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(t->process);
 }
-TEST(Testbed, TargetLeftByEarlierTestIsGone) {
-  ASSERT_NE(g_leftoverPid, 0u);
-  HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, g_leftoverPid);
-  EXPECT_TRUE(!h || WaitForSingleObject(h, 0) == WAIT_OBJECT_0);
-  if (h) CloseHandle(h);
+
+// A box no test asked for is closed and fails the test, instead of holding
+// it until ctest gives up without naming it.
+TEST(Testbed, UnaskedMessageBoxFailsTheTestAndIsClosed) {
+  // Should the guard not act, the box still goes after a while, and no failure is seen.
+  std::atomic<bool> returned{false};
+  std::thread backstop([&] {
+    for (int i = 0; i < 150 && !returned; ++i) Sleep(100);
+    if (HWND box = returned ? nullptr : FindWindowW(L"#32770", L"Surprise")) PostMessageW(box, WM_CLOSE, 0, 0);
+  });
+  EXPECT_NONFATAL_FAILURE_ON_ALL_THREADS(MessageBoxW(nullptr, L"Nobody asked", L"Surprise", MB_OK),
+                                         "Nobody asked");
+  returned = true;
+  backstop.join();
 }
 
 // Runs in the exe's second pass under zh_CN.UTF-8 (see tests/CMakeLists.txt).

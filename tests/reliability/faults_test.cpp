@@ -62,10 +62,6 @@ void ExpectAlive(const Target& t, const std::string& what) {
   EXPECT_TRUE(Answers(t, 5000)) << what;
 }
 
-bool SameCounts(const rt::LiveCounts& a, const rt::LiveCounts& b) {
-  return a.gdiObjects == b.gdiObjects && a.deviceContexts == b.deviceContexts;
-}
-
 // Screenshots the tests take, deleted when the test ends.
 class Faults : public testing::Test {
  protected:
@@ -122,7 +118,7 @@ TEST_F(Faults, TargetThatDiesLeavesNothingBrokenAndTheNextPickWorks) {
     // Once through with nothing picked, so that what the buttons create on
     // first use is there before counting.
     PressEveryButton(f);
-    const rt::LiveCounts before = rt::Live();
+    const HandleCounts before = LiveHandles();
     const long windowsBefore = rt::LiveWindows();
 
     f.FillProps(FromHwnd(t->main));
@@ -139,7 +135,7 @@ TEST_F(Faults, TargetThatDiesLeavesNothingBrokenAndTheNextPickWorks) {
     PressEveryButton(f);
     EXPECT_EQ(GetWindow(box, GW_CHILD), nullptr) << row.what;
     EXPECT_EQ(f.Command4.Caption(), L"暂停") << row.what;
-    EXPECT_TRUE(SameCounts(rt::Live(), before)) << row.what;
+    EXPECT_TRUE(SameHandles(before, LiveHandles())) << row.what;
     EXPECT_EQ(rt::LiveWindows(), windowsBefore) << row.what;
 
     // The next window is picked, embedded, zoomed and given back as usual.
@@ -234,6 +230,7 @@ TEST_F(Faults, ClosingWithTheRatioWarningOpenEndsTheToolAndGivesTheTargetBack) {
   ASSERT_EQ(ParentOf(t->main), box);
 
   SendMessageW(ToolControl(*tool, ids::Text2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"9"));
+  ExpectMessageBoxes expected;
   HWND warning = nullptr;
   for (int attempt = 0; attempt < 3 && !warning; ++attempt) {
     ClickWindow(ToolControl(*tool, ids::Command1));

@@ -15,7 +15,7 @@
 #include <cwchar>
 #include <string>
 
-#include "testbed.h"
+#include "target_protocol.h"
 
 namespace {
 

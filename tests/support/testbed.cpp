@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -56,7 +58,7 @@ class LeftoverReaper : public testing::EmptyTestEventListener {
     // A button left down would turn the next test's first click into a drag.
     for (int b = 0; b < 3; ++b)
       if (g_heldButtons & (1u << b)) MouseUp(b);
-    EndChildren(true);
+    EndTestProcesses();
   }
   void OnTestSuiteEnd(const testing::TestSuite&) override { EndChildren(false); }
 };
@@ -72,8 +74,15 @@ void EnsureReaper() {
   (void)registered;
 }
 
+std::mutex g_pidLock;
+std::vector<DWORD> g_pids;  // every process started, for the message-box guard
+
 void TrackChild(HANDLE process) {
   EnsureReaper();
+  {
+    std::lock_guard<std::mutex> hold(g_pidLock);
+    g_pids.push_back(GetProcessId(process));
+  }
   HANDLE dup = nullptr;
   DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &dup, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
@@ -176,6 +185,13 @@ void SendKey(WORD vk, WORD scan, DWORD flags) {
 void Settle() { Pump(15); }
 
 }  // namespace
+
+bool StartedByTestbed(DWORD pid) {
+  std::lock_guard<std::mutex> hold(g_pidLock);
+  return std::find(g_pids.begin(), g_pids.end(), pid) != g_pids.end();
+}
+
+void EndTestProcesses() { EndChildren(true); }
 
 std::wstring BinDir() {
   wchar_t path[MAX_PATH];

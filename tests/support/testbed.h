@@ -5,22 +5,19 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "form/control_ids.h"
+#include "target_protocol.h"
 
 class frmMain;
 
 namespace testbed {
 
-// vistrel_target.exe answers this with its process id: "is it still running
-// and still answering" in one call.
-constexpr UINT kMsgTargetPid = WM_APP + 1;
-// Posted to vistrel_target.exe's main window: it stops answering for wParam
-// milliseconds, as a program that hangs.
-constexpr UINT kMsgTargetHang = WM_APP + 2;
 
 // The folder of the running test exe; vistrel.exe and vistrel_target.exe
 // are built next to it.
@@ -118,9 +115,45 @@ std::unique_ptr<frmMain> OpenForm(DWORD timeoutMs = 10000);
 
 // ---- message boxes -------------------------------------------------------
 
+// While one of these lives, message boxes are the test's own business. At any
+// other time a box shown by this process or by a program the test bed started
+// is closed within moments, and the running test fails with the box's text.
+class ExpectMessageBoxes {
+ public:
+  ExpectMessageBoxes();
+  ~ExpectMessageBoxes();
+  ExpectMessageBoxes(const ExpectMessageBoxes&) = delete;
+  ExpectMessageBoxes& operator=(const ExpectMessageBoxes&) = delete;
+};
+
 HWND FindMessageBox(const std::wstring& title, DWORD timeoutMs = 5000);
 std::wstring MessageBoxText(HWND box);
 // Clicks OK and waits until the box is gone.
 bool CloseMessageBox(HWND box);
+
+// ---- handles ----------------------------------------------------------------
+
+// GDI objects and DCs that this exe's code has created (or, for windows
+// without a DC of their own, borrowed) and not yet released, counted at the
+// system calls themselves by patching the exe's import table: no wrapper of
+// ours can make these books balance.
+struct HandleCounts {
+  bool counted;  // the calls could be redirected
+  long gdiObjects;
+  long deviceContexts;
+  long system;  // GetGuiResources' GDI object count; 0 where it is a stub, as under Wine
+};
+HandleCounts LiveHandles();
+// Fails when anything is still alive that was not before; says once in the
+// output when the system's own count is not there to compare.
+testing::AssertionResult SameHandles(const HandleCounts& before, const HandleCounts& after);
+
+// ---- what the test bed cleans up -------------------------------------------
+
+// Whether pid is a program the test bed started (its message boxes are watched too).
+bool StartedByTestbed(DWORD pid);
+// Ends the processes started inside the running test; the test bed calls it
+// when each test ends, so one left behind by a failure is not in the next one's way.
+void EndTestProcesses();
 
 }  // namespace testbed

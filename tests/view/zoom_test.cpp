@@ -20,9 +20,6 @@ namespace {
 
 constexpr DWORD kWait = 10000;  // generous: the machine is shared
 
-std::wstring Caption(float w, float h) {
-  return L"Vistrel1.5 [" + rt::Str(w) + L"\u00D7" + rt::Str(h) + L"]2008-10-14";
-}
 
 
 // What a person sees of a message box, and closing it with a click on OK.
@@ -68,6 +65,7 @@ class PersonAtMessageBox {
   }
 
  private:
+  ExpectMessageBoxes expected_;  // first: in force before the worker looks
   BoxSeen seen_;
   std::atomic<bool> done_{false};
   std::thread worker_;
@@ -220,6 +218,7 @@ struct RatioCase {
   const wchar_t* typed;
   const wchar_t* afterwards;  // the ratio box's text after the click
   float contentHeight;        // 0: rejected
+  const wchar_t* caption;     // after an accepted click
 };
 
 void PrintTo(const RatioCase& c, std::ostream* os) { *os << testing::PrintToString(c.typed); }
@@ -234,7 +233,7 @@ TEST_P(ZoomRatio, AcceptedOrRejectedWithMessageFocusAndLiveView) {
   const RECT whole = WindowRectOf(form_->hWnd());
   const std::wstring caption = form_->Caption();
   if (c.contentHeight > 0) {
-    EXPECT_TRUE(ClickUntilCaption(form_->Command1, Caption(340, c.contentHeight)));
+    EXPECT_TRUE(ClickUntilCaption(form_->Command1, c.caption));
     EXPECT_EQ(HeightOf(WindowRectOf(form_->Picture4.hWnd())), static_cast<long>(c.contentHeight) + 4);
     EXPECT_EQ(FindWindowW(L"#32770", L"提示"), nullptr);
   } else {
@@ -255,8 +254,9 @@ TEST_P(ZoomRatio, AcceptedOrRejectedWithMessageFocusAndLiveView) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bounds, ZoomRatio,
-                         testing::Values(RatioCase{L"0.2", L"0.2", 68}, RatioCase{L"5", L"5", 1700},
-                                         RatioCase{L"1.330", L"1.330", 255},
+                         testing::Values(RatioCase{L"0.2", L"0.2", 68, L"Vistrel1.5 [340\u00D768]2008-10-14"},
+                                         RatioCase{L"5", L"5", 1700, L"Vistrel1.5 [340\u00D71700]2008-10-14"},
+                                         RatioCase{L"1.330", L"1.330", 255, L"Vistrel1.5 [340\u00D7255]2008-10-14"},
                                          RatioCase{L"0.1999", L"0.1999", 0},
                                          RatioCase{L"5.001", L"5.001", 0},
                                          RatioCase{L"5.50", L"5.5", 0}, RatioCase{L"7.0", L"7", 0},
@@ -270,9 +270,13 @@ INSTANTIATE_TEST_SUITE_P(NoNumber, ZoomRatio,
 TEST_F(Zoom, SixteenMinusReachZeroAndTheNextOnlyLiftsTheFreeze) {
   const RECT whole = WindowRectOf(form_->hWnd());
   long formWidthAt300 = 0;
+  const wchar_t* const sizes[] = {L"300\u00D7225", L"280\u00D7210", L"260\u00D7195", L"240\u00D7180",
+                                  L"220\u00D7165", L"200\u00D7150", L"180\u00D7135", L"160\u00D7120",
+                                  L"140\u00D7105", L"120\u00D790",  L"100\u00D775",  L"80\u00D760",
+                                  L"60\u00D745",   L"40\u00D730",   L"20\u00D715",   L"0\u00D70"};
   for (int k = 1; k <= 16; ++k) {
-    const float w = static_cast<float>(320 - 20 * k);
-    ASSERT_TRUE(ClickUntilCaption(form_->Command2, Caption(w, w * 0.75f))) << "click " << k;
+    const std::wstring caption = std::wstring(L"Vistrel1.5 [") + sizes[k - 1] + L"]2008-10-14";
+    ASSERT_TRUE(ClickUntilCaption(form_->Command2, caption)) << "click " << k;
     if (k == 1) formWidthAt300 = WidthOf(WindowRectOf(form_->hWnd()));
   }
   EXPECT_NE(formWidthAt300, WidthOf(whole));

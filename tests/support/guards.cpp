@@ -1,0 +1,70 @@
+// What the test bed watches in every test exe. A message box that no test
+// asked for would hold a test in its modal loop until ctest's timeout, with
+// no test named: it is closed, and the running test fails with its text.
+// The handle ledger is put in place before the first test, so it sees every
+// handle the tests make.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "testbed.h"
+
+namespace testbed {
+namespace {
+
+std::atomic<int> g_expected{0};
+
+BOOL CALLBACK CollectBoxes(HWND h, LPARAM lp) {
+  if (!IsWindowVisible(h) || ClassOf(h) != L"#32770") return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == GetCurrentProcessId() || StartedByTestbed(pid)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+  return TRUE;
+}
+
+class Guards : public testing::EmptyTestEventListener {
+  void OnTestProgramStart(const testing::UnitTest&) override {
+    LiveHandles();
+    watcher_ = std::thread([this] { Watch(); });
+  }
+  void OnTestProgramEnd(const testing::UnitTest&) override {
+    stop_ = true;
+    if (watcher_.joinable()) watcher_.join();
+  }
+
+  void Watch() {
+    while (!stop_) {
+      Sleep(100);
+      std::vector<HWND> boxes;
+      if (g_expected == 0) EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&boxes));
+      for (HWND box : boxes) {
+        if (g_expected > 0) break;  // it came while a test was waiting for it
+        ADD_FAILURE() << "a message box no test asked for: titled " << testing::PrintToString(TextOf(box))
+                      << ", saying " << testing::PrintToString(MessageBoxText(box));
+        const HWND button = GetDlgItem(box, IDOK) ? GetDlgItem(box, IDOK) : GetDlgItem(box, IDCANCEL);
+        PostMessageW(button ? button : box, button ? BM_CLICK : WM_CLOSE, 0, 0);
+        for (int i = 0; i < 50 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
+      }
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::thread watcher_;
+};
+
+const bool g_installed = [] {
+  testing::UnitTest::GetInstance()->listeners().Append(new Guards);
+  return true;
+}();
+
+}  // namespace
+
+ExpectMessageBoxes::ExpectMessageBoxes() { ++g_expected; }
+ExpectMessageBoxes::~ExpectMessageBoxes() { --g_expected; }
+
+}  // namespace testbed

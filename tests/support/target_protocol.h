@@ -1,0 +1,16 @@
+// What tests and the stand-in target program (vistrel_target.exe) say to
+// each other.
+#pragma once
+
+#include <windows.h>
+
+namespace testbed {
+
+// vistrel_target.exe answers this with its process id: "is it still running
+// and still answering" in one call.
+constexpr UINT kMsgTargetPid = WM_APP + 1;
+// Posted to vistrel_target.exe's main window: it stops answering for wParam
+// milliseconds, as a program that hangs.
+constexpr UINT kMsgTargetHang = WM_APP + 2;
+
+}  // namespace testbed
