@@ -4,11 +4,11 @@
 #include "form/frmMain.h"
 
 std::optional<int32_t> ScreenPixelsPlus(float screenTwips, float twipsPerPixel, int32_t allowance) {
-  const auto twips = rt::CLngRound(screenTwips);
-  const auto perPixel = rt::CLngRound(twipsPerPixel);
-  if (!twips || !perPixel || *perPixel == 0) return std::nullopt;
-  // Wide enough that -2^31 / -1 is a number, not a fault.
-  const int64_t sum = static_cast<int64_t>(*twips) / *perPixel + allowance;
+  // A divisor rounded to whole twips would leave part of a dense screen uncovered.
+  if (twipsPerPixel == 0) return std::nullopt;
+  const auto pixels = rt::CLngRound(static_cast<double>(screenTwips) / twipsPerPixel);
+  if (!pixels) return std::nullopt;
+  const int64_t sum = static_cast<int64_t>(*pixels) + allowance;
   if (sum > INT32_MAX || sum < INT32_MIN) return std::nullopt;
   return static_cast<int32_t>(sum);
 }

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-// Screen pixels from twips: both values rounded half to even to 32-bit
-// integers first, then divided with truncation, then the border allowance
-// added. Empty when a value is out of range, the divisor is 0 or the sum
-// overflows.
+// Screen pixels from twips: the twips divided by the twips per pixel as they
+// are (7.5 at 200 % scaling, 8.57 at 175 %), rounded half to even, plus the
+// border allowance. Empty when the divisor is 0 or no number, or when the
+// pixels or the sum do not fit 32 bits.
 std::optional<int32_t> ScreenPixelsPlus(float screenTwips, float twipsPerPixel, int32_t allowance);

@@ -3,6 +3,7 @@
 // fitted each way; driven by real clicks and key presses.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -26,26 +27,23 @@ bool Frameless(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & kFrame) == 0;
 
 // ---- arithmetic ----------------------------------------------------------------
 
-TEST(FullScreenArithmetic, ScreenPixelsRoundBeforeTheIntegerDivision) {
+TEST(FullScreenArithmetic, ScreenPixelsAreTwipsOverTheExactTwipsPerPixel) {
   struct Case {
     float twips, perPixel;
     int32_t allowance;
     std::optional<int32_t> pixels;
   } cases[] = {
-      {15360, 15, 4, 1028},      {11520, 15, 3, 771},  // the 1024 x 768 example
+      {15360, 15, 4, 1028},      {11520, 15, 3, 771},  // 1024 x 768 at 96 dpi
       {19200, 15, 4, 1284},      {15360, 15, 3, 1027},  // the test bed's 1280 x 1024
-      {28800, 7.5f, 4, 3604},    // 3840 px at 7.5: divided by 8, narrower than the screen
-      {16000, 12.5f, 4, 1337},   // 1280 px at 12.5: divided by 12 (half to even)
-      {7680, 7.5f, 3, 963},
-      {1000.5f, 1, 0, 1000},     {1001.5f, 1, 0, 1002},  // twips rounded half to even too
-      {1000, 0.4f, 4, std::nullopt},  // rounds to 0: no division by zero
-      {1000, 0.5f, 4, std::nullopt},  // 0.5 rounds to 0 as well
-      {1000, 0.6f, 4, 1004},
-      {-100, 15, 0, -6},         // the quotient is truncated toward zero
-      {3.0e9f, 15, 4, std::nullopt},    // twips past the 32-bit range
-      {1000, 3.0e9f, 4, std::nullopt},  // twips per pixel past it
-      {2147483520.0f, 1, 200, std::nullopt},  // the sum overflows
-      {-2147483648.0f, -1, 0, std::nullopt},  // 2^31 is no 32-bit quotient
+      {15360, 12, 4, 1284},      {12800, 10, 4, 1284},  // 1280 px at 120 and 144 dpi
+      {28800, 7.5f, 4, 3844},    {16200, 7.5f, 3, 2163},  // 3840 x 2160 at 192 dpi
+      {1280 * (1440.0f / 168), 1440.0f / 168, 4, 1284},  // 175 %: 8.57 twips per pixel
+      {1024 * (1440.0f / 168), 1440.0f / 168, 3, 1027},
+      {1000.5f, 1, 0, 1000},     {1001.5f, 1, 0, 1002},  // halves go to the even neighbour
+      {1000, 0, 4, std::nullopt},                        // no division by zero
+      {1000, std::nanf(""), 4, std::nullopt},
+      {1.0e12f, 15, 4, std::nullopt},                    // pixels past the 32-bit range
+      {2147483520.0f, 1, 200, std::nullopt},             // the sum past it
   };
   for (const Case& c : cases)
     EXPECT_EQ(ScreenPixelsPlus(c.twips, c.perPixel, c.allowance), c.pixels)
@@ -191,7 +189,7 @@ TEST_F(FullScreen, EscBeforeTheFirstFullScreenDoesNothingAndKeysReachTheFocus) {
   ExpectTools(true);
 }
 
-// ---- the real tool at 192 dpi: 7.5 twips per pixel, used as 8 ----------------
+// ---- the real tool at 100 %, 150 %, 175 % and 200 % scaling --------------------
 
 class LogPixels {
  public:
@@ -224,35 +222,43 @@ class LogPixels {
   bool had_ = false, set_ = false;
 };
 
-TEST(FullScreenDpi, RealToolAt192DpiRoundsTwipsPerPixelBeforeDividing) {
-  LogPixels dpi(192);
-  ASSERT_TRUE(dpi.Set());
-  auto tool = StartTool();
-  dpi.Restore();
-  ASSERT_TRUE(tool);
-  struct Closer {
-    Tool& tool;
-    ~Closer() { CloseTool(tool); }
-  } closer{*tool};
-  const HWND box = ToolControl(*tool, ids::Picture4);
-  // 4800 x 3600 twips at 7.5 twips per pixel, sized by the start-up steps.
-  ASSERT_EQ(WidthOf(WindowRectOf(box)), 644) << "Wine did not take the dpi setting";
-  ASSERT_EQ(HeightOf(WindowRectOf(box)), 484);
-  const RECT before = WindowRectOf(tool->form);
-  const RECT normalBox = RectIn(box, tool->form);
+TEST(FullScreenDpi, RealToolCoversTheScreenAtEveryScaling) {
+  // The display box's 4800 x 3600 twips at each density, as start-up sizes it.
+  const struct {
+    DWORD dpi;
+    LONG boxWidth, boxHeight;
+  } rows[] = {{96, 324, 244}, {144, 484, 364}, {168, 564, 424}, {192, 644, 484}};
+  const RECT whole{0, 0, GetSystemMetrics(SM_CXSCREEN) + 4, GetSystemMetrics(SM_CYSCREEN) + 3};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.dpi << " dpi");
+    LogPixels dpi(row.dpi);
+    ASSERT_TRUE(dpi.Set());
+    auto tool = StartTool();
+    dpi.Restore();
+    ASSERT_TRUE(tool);
+    struct Closer {
+      Tool& tool;
+      ~Closer() { CloseTool(tool); }
+    } closer{*tool};
+    const HWND box = ToolControl(*tool, ids::Picture4);
+    ASSERT_EQ(WidthOf(WindowRectOf(box)), row.boxWidth) << "Wine did not take the dpi setting";
+    ASSERT_EQ(HeightOf(WindowRectOf(box)), row.boxHeight);
+    const RECT before = WindowRectOf(tool->form);
+    const RECT normalBox = RectIn(box, tool->form);
 
-  ClickSettled(ToolControl(*tool, ids::Command6));
-  // 1280 x 7.5 = 9600 twips / 8 = 1200 pixels + 4; 1024 x 7.5 = 7680 / 8 = 960 + 3.
-  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box, tool->form), RECT{0, 0, 1204, 963}); }, kWait));
-  EXPECT_TRUE(WaitUntil([&] { return IsZoomed(tool->form) && GetForegroundWindow() == tool->form; }, kWait));
-  EXPECT_TRUE(Frameless(tool->form));
+    ClickSettled(ToolControl(*tool, ids::Command6));
+    EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box, tool->form), whole); }, kWait))
+        << WidthOf(WindowRectOf(box)) << "x" << HeightOf(WindowRectOf(box));
+    EXPECT_TRUE(WaitUntil([&] { return IsZoomed(tool->form) && GetForegroundWindow() == tool->form; }, kWait));
+    EXPECT_TRUE(Frameless(tool->form));
 
-  PressKey(VK_ESCAPE);
-  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box, tool->form), normalBox); }, kWait));
-  EXPECT_TRUE(Framed(tool->form));
-  EXPECT_EQ(WidthOf(WindowRectOf(tool->form)), WidthOf(before));
-  EXPECT_EQ(HeightOf(WindowRectOf(tool->form)), HeightOf(before));
-  EXPECT_TRUE(CloseTool(*tool));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box, tool->form), normalBox); }, kWait));
+    EXPECT_TRUE(Framed(tool->form));
+    EXPECT_EQ(WidthOf(WindowRectOf(tool->form)), WidthOf(before));
+    EXPECT_EQ(HeightOf(WindowRectOf(tool->form)), HeightOf(before));
+    EXPECT_TRUE(CloseTool(*tool));
+  }
 }
 
 }  // namespace
