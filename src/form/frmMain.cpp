@@ -130,7 +130,7 @@ void frmMain::Form_Unload(int& Cancel) {
   (void)Cancel;
   const int32_t h = CurWindow().hwnd;
   if (h != 0) {
-    if (const auto parent = rt::CLng(Text1.Text())) CurWindow().SetWindowParent(*parent);
+    if (const auto parent = rt::CLng(Text1.Text())) CurWindow().SetWindowParent(GiveBackParent(h, *parent));
   }
 }
 

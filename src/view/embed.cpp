@@ -62,6 +62,12 @@ void GiveBackOnAbort(int) { GiveBackGuardedWindows(); }
 
 }  // namespace
 
+int32_t GiveBackParent(int32_t window, int32_t recorded) {
+  const HWND h = ToHwnd(window);
+  const bool child = (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) != 0;
+  return !child && recorded != 0 && ToHwnd(recorded) == GetWindow(h, GW_OWNER) ? 0 : recorded;
+}
+
 void RememberOrigin(HWND window) {
   if (!IsWindow(window)) return;
   for (int i = 0; i < g_originCount; ++i)
@@ -124,5 +130,6 @@ void frmMain::cmdTransfer_Click() {
 
 void frmMain::Command3_Click() {
   Picture4.SetVisible(true);
-  if (const auto parent = rt::CLng(Text1.Text())) CurWindow().SetWindowParent(*parent);
+  if (const auto parent = rt::CLng(Text1.Text()))
+    CurWindow().SetWindowParent(GiveBackParent(CurWindow().hwnd, *parent));
 }

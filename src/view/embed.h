@@ -4,6 +4,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+// The parent a window goes back to, given the one recorded when it was
+// picked: as recorded, except that a window that is no child never goes into
+// its owner (which is what the record names for an owned window) but back to
+// the top level, still owned.
+int32_t GiveBackParent(int32_t window, int32_t recorded);
+
 // Notes the parent a window has now, the first time it is embedded.
 void RememberOrigin(HWND window);
 

@@ -198,36 +198,10 @@ TEST_F(Faults, ClosingWithTheRatioWarningOpenEndsTheToolAndGivesTheTargetBack) {
     CloseTool(*p);
     delete p;
   });
-  const HWND picker = ToolControl(*tool, ids::Picture3), box = ToolControl(*tool, ids::Picture4);
-  const HWND transfer = ToolControl(*tool, ids::cmdTransfer), handle = ToolControl(*tool, ids::txthWnd);
-  const DWORD uiThread = GetWindowThreadProcessId(tool->form, nullptr);
-  auto captured = [&] {
-    GUITHREADINFO info{sizeof info};
-    return GetGUIThreadInfo(uiThread, &info) && info.hwndCapture;
-  };
-
-  // Press on the magnifier, drag it over the target, and nudge there until the
-  // tool has recorded it (under Wine it may read the position one move late).
-  MoveMouse({640, 1000});
-  MoveMouse(CenterOf(picker));
-  MouseDown();
-  EXPECT_TRUE(WaitUntil(captured, kWaitMs)) << "the tool never took the mouse";
-  const POINT from = CenterOf(picker), to = CenterOf(t->main);
-  for (int i = 1; i <= 8; ++i) MoveMouse({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
-  bool picked = false;
-  for (int i = 0; i < 8 && !picked; ++i) {
-    MoveMouse({to.x + (i & 1), to.y});
-    picked = WaitUntil([&] { return TextOf(handle) == rt::DecimalText(FromHwnd(t->main)); }, 1000);
-  }
-  MouseUp();
-  ASSERT_TRUE(picked) << "picked " << testing::PrintToString(TextOf(handle));
+  const HWND box = ToolControl(*tool, ids::Picture4), transfer = ToolControl(*tool, ids::cmdTransfer);
+  ASSERT_TRUE(PickWithMagnifier(*tool, t->main));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(transfer) != FALSE; }, kWaitMs));
-  // Under load Wine may drop a click that first activates the form: click again.
-  for (int attempt = 0; attempt < 3 && ParentOf(t->main) != box; ++attempt) {
-    ClickWindow(transfer);
-    WaitUntil([&] { return ParentOf(t->main) == box; }, 3000);
-  }
-  ASSERT_EQ(ParentOf(t->main), box);
+  ASSERT_TRUE(ClickUntil(transfer, [&] { return ParentOf(t->main) == box; }));
 
   SendMessageW(ToolControl(*tool, ids::Text2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"9"));
   ExpectMessageBoxes expected;

@@ -7,6 +7,7 @@
 //   --no-title        empty caption
 //   --x N --y N --w N --h N   outer rectangle in screen pixels
 //   --children        adds a BUTTON "OK" and an EDIT
+//   --popup           adds "Palette", a tool window the main window owns, left of it
 // Posting it testbed::kMsgTargetHang makes it stop answering for a while.
 #include <windows.h>
 
@@ -51,7 +52,7 @@ long AsLong(HWND h) { return static_cast<long>(reinterpret_cast<LONG_PTR>(h)); }
 int wmain(int argc, wchar_t** argv) {
   const wchar_t* title = L"Target window";
   const wchar_t* ansiHex = nullptr;
-  bool children = false;
+  bool children = false, popup = false;
   int x = 100, y = 100, w = 320, h = 240;
   for (int i = 1; i < argc; ++i) {
     std::wstring a = argv[i];
@@ -60,6 +61,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (a == L"--ansi-title" && hasValue) ansiHex = argv[++i];
     else if (a == L"--no-title") title = L"";
     else if (a == L"--children") children = true;
+    else if (a == L"--popup") popup = true;
     else if (a == L"--x" && hasValue) x = _wtoi(argv[++i]);
     else if (a == L"--y" && hasValue) y = _wtoi(argv[++i]);
     else if (a == L"--w" && hasValue) w = _wtoi(argv[++i]);
@@ -91,10 +93,16 @@ int wmain(int argc, wchar_t** argv) {
     edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
                            10, 46, 200, 24, g_main, reinterpret_cast<HMENU>(2), inst, nullptr);
   }
+  // Owned, not a child: GetParent names its owner, GetAncestor the desktop.
+  const HWND palette = popup ? CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Palette",
+                                               WS_POPUP | WS_CAPTION | WS_VISIBLE, x - 170, y, 160, 120,
+                                               g_main, nullptr, inst, nullptr)
+                             : nullptr;
   ShowWindow(g_main, SW_SHOW);
   UpdateWindow(g_main);
 
-  std::printf("hwnd=%ld button=%ld edit=%ld\n", AsLong(g_main), AsLong(button), AsLong(edit));
+  std::printf("hwnd=%ld button=%ld edit=%ld popup=%ld\n", AsLong(g_main), AsLong(button), AsLong(edit),
+              AsLong(palette));
   std::fflush(stdout);
 
   // A host that destroys our window from its own thread may leave us without

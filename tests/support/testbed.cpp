@@ -258,6 +258,7 @@ std::optional<Target> StartTargetOnce(const std::wstring& args) {
     t.main = HandleField(*line, "hwnd");
     t.button = HandleField(*line, "button");
     t.edit = HandleField(*line, "edit");
+    t.popup = HandleField(*line, "popup");
   }
   if (!t.main) {
     std::fprintf(stderr, "testbed: vistrel_target.exe gave no window line\n%s", said.c_str());
@@ -533,6 +534,47 @@ RECT RectIn(HWND h, HWND host) {
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+void PointAt(POINT p) {
+  auto there = [&] {
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == p.x && at.y == p.y;
+  };
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    if (attempt > 0) MoveMouse({p.x + 1, p.y});
+    MoveMouse(p);
+    if (WaitUntil(there, 500)) return;
+  }
+}
+
+bool PickWithMagnifier(const Tool& tool, HWND h) {
+  const HWND picker = ToolControl(tool, ids::Picture3), handle = ToolControl(tool, ids::txthWnd);
+  const DWORD uiThread = GetWindowThreadProcessId(tool.form, nullptr);
+  auto captured = [&] {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(uiThread, &info) && info.hwndCapture;
+  };
+  const std::wstring wanted = std::to_wstring(static_cast<long>(reinterpret_cast<LONG_PTR>(h)));
+  // From elsewhere: Wine finds the window under a pointer that moves.
+  MoveMouse({640, 1000});
+  PointAt(CenterOf(picker));
+  MouseDown();
+  const bool pressed = WaitUntil(captured, 10000);
+  const POINT from = CenterOf(picker), to = CenterOf(h);
+  for (int i = 1; i <= 8; ++i) MoveMouse({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
+  bool seen = false;
+  for (int i = 0; i < 8 && pressed && !seen; ++i) {
+    MoveMouse({to.x + (i & 1), to.y});
+    seen = WaitUntil([&] { return TextOf(handle) == wanted; }, 1000);
+  }
+  MouseUp();
+  if (!seen)
+    std::fprintf(stderr, "testbed: %s; the tool's handle field says %ls, not %ls\n",
+                 pressed ? "the pick did not arrive" : "the tool never took the mouse",
+                 TextOf(handle).c_str(), wanted.c_str());
+  return seen;
 }
 
 void ClickSettled(HWND h, DWORD timeoutMs) {

@@ -45,7 +45,8 @@ bool WaitUntil(Pred pred, DWORD timeoutMs) {
 struct Target {
   HANDLE process = nullptr;
   DWORD pid = 0;
-  HWND main = nullptr, button = nullptr, edit = nullptr;
+  HWND main = nullptr, button = nullptr, edit = nullptr;  // children with --children
+  HWND popup = nullptr;  // with --popup: a tool window `main` owns
 };
 
 // Starts vistrel_target.exe with args (see target_app.cpp) and waits up to
@@ -102,6 +103,35 @@ RECT RectIn(HWND h, HWND host);
 bool SameRect(const RECT& a, const RECT& b);
 inline LONG WidthOf(const RECT& r) { return r.right - r.left; }
 inline LONG HeightOf(const RECT& r) { return r.bottom - r.top; }
+
+// Moves the pointer to p until the system reports it there. Under Wine the
+// position may lag one injected move behind, and a press would then land
+// where the pointer was before.
+void PointAt(POINT p);
+
+// A person's click on a button, until `done` shows it took effect: under
+// load Wine may drop a click that first has to activate the form, and a
+// person would click again. Only for clicks that may safely come twice.
+template <class Pred>
+bool ClickUntil(HWND button, Pred done) {
+  const HWND form = GetAncestor(button, GA_ROOT);
+  SetForegroundWindow(form);
+  WaitUntil([&] { return GetForegroundWindow() == form; }, 3000);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    PointAt(CenterOf(button));
+    MouseDown();
+    MouseUp();
+    // Long enough that a click merely late never meets a second one.
+    if (WaitUntil(done, 10000)) return true;
+  }
+  return false;
+}
+
+// Picks h in a running tool as a person does: presses on the magnifier,
+// waits until the tool holds the mouse, drags over h and nudges the pointer
+// there until the tool has recorded it (under Wine it may read the position
+// one move late), then lets go. True when the tool's handle field names h.
+bool PickWithMagnifier(const Tool& tool, HWND h);
 
 // Clicks the middle of a window once the pointer is seen resting there: a
 // move can still be settling when the press arrives, which would then land

@@ -56,40 +56,6 @@ void Pick(frmMain& form, HWND h) {
   form.cmdTransfer.SetEnabled(true);
 }
 
-// Moves the pointer to p until the system reports it there. Under Wine the
-// position may lag one injected move behind, and a press would then land
-// where the pointer was before.
-void PointAt(POINT p) {
-  auto there = [&] {
-    POINT at{};
-    GetCursorPos(&at);
-    return at.x == p.x && at.y == p.y;
-  };
-  for (int attempt = 0; attempt < 6; ++attempt) {
-    if (attempt > 0) MoveMouse({p.x + 1, p.y});
-    MoveMouse(p);
-    if (WaitUntil(there, 500)) return;
-  }
-}
-
-// A person's click on a button, until `done` shows it took effect: under
-// load Wine may drop a click that first has to activate the form, and a
-// person would click again. Every click used here may safely come twice.
-template <class Pred>
-bool ClickUntil(HWND button, Pred done) {
-  const HWND form = GetAncestor(button, GA_ROOT);
-  SetForegroundWindow(form);
-  WaitUntil([&] { return GetForegroundWindow() == form; }, 3000);
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    PointAt(CenterOf(button));
-    MouseDown();
-    MouseUp();
-    // Long enough that a click merely late never meets a second one.
-    if (WaitUntil(done, kWaitMs)) return true;
-  }
-  return false;
-}
-
 SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 std::string Describe(HWND h) {
@@ -137,6 +103,8 @@ constexpr SIZE kBox{324, 244};
 // Targets start well away from the centred form and from the screen's
 // top-left corner, where released windows land.
 constexpr wchar_t kTargetArgs[] = L"--x 860 --y 600 --w 360 --h 300 --children";
+// The same with a tool window that the main window owns, to its left.
+constexpr wchar_t kOwnerArgs[] = L"--x 860 --y 600 --w 360 --h 300 --children --popup";
 constexpr wchar_t kSecondArgs[] = L"--title Second --x 40 --y 700 --w 300 --h 200";
 
 // ---- transfer --------------------------------------------------------------------
@@ -203,7 +171,7 @@ TEST(EmbedTransfer, WithNothingPickedOnlyShowsTheBoxLive) {
 // ---- release -------------------------------------------------------------------
 
 TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
-  auto t = Start(kTargetArgs);
+  auto t = Start(kOwnerArgs);
   ASSERT_TRUE(t);
   auto form = OpenForm();
   frmMain& f = *form;
@@ -222,6 +190,8 @@ TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
       {"child window, recorded parent its own", t->edit, nullptr, t->main},
       {"child window, Text1 set to 0", t->edit, L"0", desktop},
       {"Text1 not a number", t->main, L"abc", nullptr},
+      // Its recorded parent is its owner: it goes back top-level, still owned.
+      {"owned tool window", t->popup, nullptr, desktop},
   };
   for (const auto& c : cases) {
     Pick(f, c.window);
@@ -244,8 +214,18 @@ TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
       EXPECT_TRUE(FitsBox(c.window, box, kBox)) << c.what << ": " << Describe(c.window);
     }
     // Back where it began, for the next row.
-    SetParent(c.window, c.window == t->main ? nullptr : t->main);
+    SetParent(c.window, c.window == t->edit ? t->main : nullptr);
   }
+
+  // Picked and never embedded, an owned window stays where it is.
+  const RECT placed = WindowRectOf(t->popup);
+  Pick(f, t->popup);
+  f.Picture4.SetVisible(false);
+  EXPECT_TRUE(ClickUntil(f.Command3.hWnd(), [&] { return IsWindowVisible(box) != FALSE; }));
+  Pump(100);
+  EXPECT_TRUE(TopLevel(t->popup)) << Describe(t->popup);
+  EXPECT_TRUE(SameRect(WindowRectOf(t->popup), placed)) << Describe(t->popup);
+  EXPECT_EQ(GetWindow(t->popup, GW_OWNER), t->main);
   ExpectAlive(*t, "after the releases");
 }
 
@@ -261,9 +241,11 @@ TEST(EmbedClose, EveryWayOfEndingTheFormGivesTheWindowsBack) {
     HWND (*embedded)(const Target&);     // the window put into the box
     HWND (*homeAfter)(const Target&);    // its parent afterwards (desktop: top-level)
     bool destroyWithoutUnload;
+    bool mainInside = false;  // the first target's main window ends up inside the embedded one
   };
   auto mainOf = [](const Target& t) { return t.main; };
   auto editOf = [](const Target& t) { return t.edit; };
+  auto popupOf = [](const Target& t) { return t.popup; };
   auto desktopOf = [](const Target&) { return GetDesktopWindow(); };
   const Case cases[] = {
       {"closed with the target embedded", [](frmMain&, Target&, Target&) {}, mainOf, desktopOf, false},
@@ -281,9 +263,17 @@ TEST(EmbedClose, EveryWayOfEndingTheFormGivesTheWindowsBack) {
        [](frmMain& f, Target&, Target&) { f.Text1.SetText(L"-"); }, mainOf, desktopOf, false},
       {"form destroyed without Unload, second window picked",
        [](frmMain& f, Target&, Target& second) { Pick(f, second.main); }, mainOf, desktopOf, true},
+      // Recorded parent: its owner. Never into the owner, but top-level and still owned.
+      {"owned tool window embedded", [](frmMain&, Target&, Target&) {}, popupOf, desktopOf, false},
+      {"owned tool window embedded, a second window picked",
+       [](frmMain& f, Target&, Target& second) { Pick(f, second.main); }, popupOf, desktopOf, false},
+      // Its home cannot take it back: it goes to the top level rather than die with us.
+      {"its home became its child",
+       [](frmMain&, Target& first, Target&) { SetParent(first.main, first.edit); }, editOf, desktopOf,
+       false, true},
   };
   for (const auto& c : cases) {
-    auto first = Start(kTargetArgs);
+    auto first = Start(kOwnerArgs);
     auto second = Start(kSecondArgs);
     ASSERT_TRUE(first && second) << c.what;
     auto form = OpenForm();
@@ -306,7 +296,8 @@ TEST(EmbedClose, EveryWayOfEndingTheFormGivesTheWindowsBack) {
     EXPECT_TRUE(BackAtOrigin(window, home, kBox)) << c.what << ": " << Describe(window);
     ExpectAlive(*first, c.what);
     ExpectAlive(*second, c.what);
-    EXPECT_TRUE(TopLevel(first->main)) << c.what;
+    EXPECT_EQ(GetWindow(first->popup, GW_OWNER), first->main) << c.what;
+    EXPECT_TRUE(c.mainInside ? ParentOf(first->main) == window : TopLevel(first->main)) << c.what;
     EXPECT_TRUE(TopLevel(second->main)) << c.what;
   }
 }
@@ -320,40 +311,13 @@ TEST(EmbedClose, RealToolGivesTheWindowBackWhenClosed) {
     ASSERT_TRUE(t && second);
     auto tool = StartRealTool();
     ASSERT_TRUE(tool);
-    const HWND picker = ToolControl(*tool, ids::Picture3), box = ToolControl(*tool, ids::Picture4);
+    const HWND box = ToolControl(*tool, ids::Picture4);
     const HWND transfer = ToolControl(*tool, ids::cmdTransfer), handle = ToolControl(*tool, ids::txthWnd);
-    const DWORD uiThread = GetWindowThreadProcessId(tool->form, nullptr);
-    auto capture = [&] {
-      GUITHREADINFO info{sizeof info};
-      return GetGUIThreadInfo(uiThread, &info) ? info.hwndCapture : nullptr;
-    };
-    // Press on the magnifier, wait until the tool holds the mouse, go over
-    // the window and nudge the pointer there until the tool has recorded it
-    // (under Wine the tool may read the position one move late).
-    auto pickByDrag = [&](HWND h) {
-      // From elsewhere: Wine finds the window under a pointer that moves.
-      MoveMouse({640, 1000});
-      PointAt(CenterOf(picker));
-      MouseDown();
-      const bool pressed = WaitUntil([&] { return capture() != nullptr; }, kWaitMs);
-      const POINT from = CenterOf(picker), to = CenterOf(h);
-      for (int i = 1; i <= 8; ++i)
-        MoveMouse({from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
-      bool seen = false;
-      for (int i = 0; i < 8 && !seen; ++i) {
-        MoveMouse({to.x + (i & 1), to.y});
-        seen = WaitUntil([&] { return TextOf(handle) == rt::DecimalText(FromHwnd(h)); }, 1000);
-      }
-      MouseUp();
-      EXPECT_TRUE(pressed) << what << ": the tool never took the mouse";
-      return seen;
-    };
-
-    ASSERT_TRUE(pickByDrag(t->main)) << what << ": picked " << testing::PrintToString(TextOf(handle));
+    ASSERT_TRUE(PickWithMagnifier(*tool, t->main)) << what << ": picked " << testing::PrintToString(TextOf(handle));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(transfer) != FALSE; }, kWaitMs));
     ASSERT_TRUE(ClickUntil(transfer, [&] { return FitsBox(t->main, box, kBox); }))
         << what << ": " << Describe(t->main);
-    if (pickSecond) ASSERT_TRUE(pickByDrag(second->main)) << what;
+    if (pickSecond) ASSERT_TRUE(PickWithMagnifier(*tool, second->main)) << what;
 
     EXPECT_TRUE(CloseTool(*tool)) << what;
     EXPECT_TRUE(WaitUntil([&] { return TopLevel(t->main); }, kWaitMs)) << what << ": " << Describe(t->main);
