@@ -4,9 +4,10 @@
 #include "form/convert.h"
 #include "form/frmMain.h"
 
-std::wstring ScreenshotFileName(const SYSTEMTIME& t) {
+std::wstring ScreenshotFileName(const SYSTEMTIME& t, int copy) {
   return rt::DecimalText(t.wYear) + rt::DecimalText(t.wMonth) + rt::DecimalText(t.wDay) +
-         rt::DecimalText(t.wHour) + rt::DecimalText(t.wMinute) + rt::DecimalText(t.wSecond) + L".bmp";
+         rt::DecimalText(t.wHour) + rt::DecimalText(t.wMinute) + rt::DecimalText(t.wSecond) +
+         (copy > 1 ? L" (" + rt::DecimalText(copy) + L")" : std::wstring()) + L".bmp";
 }
 
 namespace {
@@ -37,6 +38,16 @@ std::wstring PicturesFolder() {
   if (com) FreeLibrary(com);
   if (shell) FreeLibrary(shell);
   return folder;
+}
+
+// Saves under the first free name in the folder: a screenshot the user has
+// already is never replaced. False when the folder takes none of the names.
+bool SaveScreenshot(rt::Picture image, const std::wstring& folder, const SYSTEMTIME& at) {
+  for (int copy = 1; copy <= kScreenshotNames; ++copy) {
+    const rt::SaveResult result = rt::SavePicture(image, folder + ScreenshotFileName(at, copy));
+    if (result != rt::SaveResult::NameTaken) return result == rt::SaveResult::Saved;
+  }
+  return false;
 }
 
 }  // namespace
@@ -75,12 +86,13 @@ void frmMain::Command5_Click() {
     Picture5.Cls();
     FillStillBox();
   }
-  const std::wstring name = ScreenshotFileName(rt::Now());
+  const SYSTEMTIME now = rt::Now();
   // The root of drive C is closed to standard users on current Windows, so
   // the Pictures folder stands in; a screenshot that is nowhere is said so.
-  if (rt::SavePicture(Picture5.Image(), kScreenshotFolder + name)) return;
+  if (SaveScreenshot(Picture5.Image(), kScreenshotFolder, now)) return;
   const std::wstring pictures = PicturesFolder();
-  if (!pictures.empty() && rt::SavePicture(Picture5.Image(), pictures + name)) return;
+  if (!pictures.empty() && SaveScreenshot(Picture5.Image(), pictures, now)) return;
+  const std::wstring name = ScreenshotFileName(now);
   rt::MsgBox(L"截图未能保存，已尝试保存到：\n" + (kScreenshotFolder + name) +
                  (pictures.empty() ? std::wstring() : L"\n" + pictures + name),
              MB_OK | MB_ICONEXCLAMATION, L"提示");

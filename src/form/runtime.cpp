@@ -55,12 +55,12 @@ Picture ResourceCursor(int id) {
           IMAGE_CURSOR};
 }
 
-bool SavePicture(Picture picture, const std::wstring& fileName) {
-  if (!picture || picture.type != IMAGE_BITMAP) return false;
+SaveResult SavePicture(Picture picture, const std::wstring& fileName) {
+  if (!picture || picture.type != IMAGE_BITMAP) return SaveResult::Failed;
   DIBSECTION dib{};
   const int got = GetObjectW(picture.handle, sizeof dib, &dib);
   const BITMAP& bm = dib.dsBm;
-  if (!got || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+  if (!got || bm.bmWidth <= 0 || bm.bmHeight <= 0) return SaveResult::Failed;
   BITMAPINFOHEADER header{};
   std::vector<BYTE> converted;
   const BYTE* bits = nullptr;
@@ -91,26 +91,30 @@ bool SavePicture(Picture picture, const std::wstring& fileName) {
     if (!screen || GetDIBits(screen.Get(), static_cast<HBITMAP>(picture.handle), 0,
                              static_cast<UINT>(bm.bmHeight), converted.data(), &info, DIB_RGB_COLORS) !=
                        bm.bmHeight)
-      return false;
+      return SaveResult::Failed;
     bits = converted.data();
   }
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   file.bfSize = file.bfOffBits + imageBytes;
-  bool written = false;
-  {
-    ScopedFile out(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.Valid()) return false;
-    DWORD n1 = 0, n2 = 0, n3 = 0;
-    written = WriteFile(out.Get(), &file, sizeof file, &n1, nullptr) && n1 == sizeof file &&
-              WriteFile(out.Get(), &header, sizeof header, &n2, nullptr) && n2 == sizeof header &&
-              WriteFile(out.Get(), bits, imageBytes, &n3, nullptr) && n3 == imageBytes;
+  // Created only if the name is free, in the one call: nothing is ever replaced.
+  ScopedFile out(CreateFileW(fileName.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out.Valid()) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? SaveResult::NameTaken
+                                                                       : SaveResult::Failed;
   }
-  // A half-written bitmap is worse than none.
-  if (!written) DeleteFileW(fileName.c_str());
-  return written;
+  DWORD n1 = 0, n2 = 0, n3 = 0;
+  const bool written = WriteFile(out.Get(), &file, sizeof file, &n1, nullptr) && n1 == sizeof file &&
+                       WriteFile(out.Get(), &header, sizeof header, &n2, nullptr) && n2 == sizeof header &&
+                       WriteFile(out.Get(), bits, imageBytes, &n3, nullptr) && n3 == imageBytes;
+  if (written) return SaveResult::Saved;
+  // A half-written bitmap is worse than none; the handle names exactly the file we made.
+  FILE_DISPOSITION_INFO gone{TRUE};
+  SetFileInformationByHandle(out.Get(), FileDispositionInfo, &gone, sizeof gone);
+  return SaveResult::Failed;
 }
 
 int MsgBox(std::wstring_view text, UINT style, std::wstring_view title) {

@@ -45,10 +45,12 @@ struct Picture {
 // A cursor or icon resource of this exe (shared, never destroyed).
 Picture ResourceCursor(int id);
 
-// Writes a bitmap picture as a Windows BMP file (a persistent image as its
-// 32-bit pixels, any other bitmap at 24 bits per pixel),
-// replacing a file of that name. False when nothing could be written.
-bool SavePicture(Picture picture, const std::wstring& fileName);
+// Writes a bitmap picture as a new Windows BMP file (a persistent image as
+// its 32-bit pixels, any other bitmap at 24 bits per pixel). A file or folder
+// of that name is never replaced: the name is then taken. A file that could
+// not be written whole is removed again.
+enum class SaveResult { Saved, NameTaken, Failed };
+SaveResult SavePicture(Picture picture, const std::wstring& fileName);
 
 // ---- Other services -------------------------------------------------------
 

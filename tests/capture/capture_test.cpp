@@ -42,6 +42,11 @@ TEST(ScreenshotFileName, FieldsUnpaddedAndUnseparated) {
     t.wHour = r.hour, t.wMinute = r.minute, t.wSecond = r.second, t.wMilliseconds = 999;
     EXPECT_EQ(ScreenshotFileName(t), r.name);
   }
+  // The names tried once the first is taken.
+  const SYSTEMTIME t{2008, 10, 2, 14, 9, 5, 3, 0};
+  EXPECT_EQ(ScreenshotFileName(t, 1), L"20081014953.bmp");
+  EXPECT_EQ(ScreenshotFileName(t, 2), L"20081014953 (2).bmp");
+  EXPECT_EQ(ScreenshotFileName(t, 100), L"20081014953 (100).bmp");
 }
 
 // ---- pixels -------------------------------------------------------------------
@@ -193,9 +198,28 @@ SYSTEMTIME FreshSecond() {
 }
 
 // The rule, spelled out again here rather than taken from the product.
-std::wstring NameAt(const SYSTEMTIME& t) {
+std::wstring NameAt(const SYSTEMTIME& t, int copy = 1) {
   return std::to_wstring(t.wYear) + std::to_wstring(t.wMonth) + std::to_wstring(t.wDay) +
-         std::to_wstring(t.wHour) + std::to_wstring(t.wMinute) + std::to_wstring(t.wSecond) + L".bmp";
+         std::to_wstring(t.wHour) + std::to_wstring(t.wMinute) + std::to_wstring(t.wSecond) +
+         (copy > 1 ? L" (" + std::to_wstring(copy) + L")" : L"") + L".bmp";
+}
+
+std::string FileText(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return "";
+  char buf[64];
+  DWORD got = 0;
+  ReadFile(f, buf, sizeof buf, &got, nullptr);
+  CloseHandle(f);
+  return std::string(buf, got);
+}
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD put = 0;
+  const bool ok = f != INVALID_HANDLE_VALUE && WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  return ok;
 }
 
 int SecondsBetween(const SYSTEMTIME& a, const SYSTEMTIME& b) {
@@ -211,7 +235,7 @@ bool SameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b) {
   return a.wSecond == b.wSecond && SecondsBetween(a, b) == 0;
 }
 
-constexpr int kOccupiedSeconds = 20;
+constexpr int kOccupiedSeconds = 6;
 
 // The screenshot file in `folder` named after a second from `from` to now.
 std::optional<std::wstring> ShotSince(const std::wstring& folder, const SYSTEMTIME& from) {
@@ -269,11 +293,8 @@ class Capture : public testing::Test {
     const std::wstring pictures = PicturesFolder();
     const int seconds = SecondsBetween(started_, rt::Now()) + kOccupiedSeconds + 2;
     for (int s = -1; s <= seconds; ++s) {
-      const std::wstring name = NameAt(Plus(started_, s));
-      for (const std::wstring& folder : {std::wstring(kScreenshotFolder), pictures}) {
-        DeleteFileW((folder + name).c_str());
-        RemoveDirectoryW((folder + name).c_str());
-      }
+      for (const std::wstring& folder : {std::wstring(kScreenshotFolder), pictures})
+        RemoveShots(folder, NameAt(Plus(started_, s)));
     }
   }
 
@@ -340,11 +361,13 @@ class Capture : public testing::Test {
     RedrawWindow(F().Picture5.hWnd(), nullptr, nullptr, RDW_INVALIDATE);
   }
 
-  // Cannot write `name` in `folder` for the next seconds: a folder holds it.
+  // Every name a screenshot may take in `folder` in the next seconds is
+  // held by a folder, so none can be written there.
   void Occupy(const std::wstring& folder) {
     const SYSTEMTIME now = rt::Now();
     for (int s = 0; s < kOccupiedSeconds; ++s)
-      CreateDirectoryW((folder + NameAt(Plus(now, s))).c_str(), nullptr);
+      for (int copy = 1; copy <= kScreenshotNames; ++copy)
+        CreateDirectoryW((folder + NameAt(Plus(now, s), copy)).c_str(), nullptr);
   }
 
   bool Live() const {
@@ -440,17 +463,23 @@ TEST_F(Capture, LiveScreenshotFillsTheStillBoxWithoutFreezing) {
   EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000));
 }
 
-TEST_F(Capture, TwoScreenshotsInOneSecondLeaveTheLaterOne) {
+// Names repeat within a second and across dates; a file that has a
+// screenshot's name, the user's or an earlier screenshot, is never replaced.
+TEST_F(Capture, ScreenshotsNeverReplaceAFile) {
   EmbedPattern();
   for (int attempt = 0; attempt < 3; ++attempt) {
     const SYSTEMTIME at = FreshSecond();
+    ASSERT_TRUE(WriteText(kScreenshotFolder + NameAt(at), "the user's own"));
     F().Command5_Click();
     NextPicture();
     F().Command5_Click();
     if (!SameSecond(at, rt::Now())) continue;  // the machine was too slow this time
-    auto file = ReadBmp(kScreenshotFolder + NameAt(at));
-    ASSERT_TRUE(file);
-    EXPECT_TRUE(ShowsPattern(*file, 320, 240, g_phase));
+    EXPECT_EQ(FileText(kScreenshotFolder + NameAt(at)), "the user's own");
+    auto first = ReadBmp(kScreenshotFolder + NameAt(at, 2));
+    auto second = ReadBmp(kScreenshotFolder + NameAt(at, 3));
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(ShowsPattern(*first, 320, 240, 0));
+    EXPECT_TRUE(ShowsPattern(*second, 320, 240, 1));
     return;
   }
   FAIL() << "no two screenshots within one second";
@@ -516,7 +545,7 @@ TEST_F(Capture, TransferWhileFrozenShowsTheDisplayOverTheStillBox) {
   EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000));
 }
 
-TEST_F(Capture, UnwritableRootFallsBackToPictures) {
+TEST_F(Capture, RootWithEveryNameTakenFallsBackToPictures) {
   const std::wstring pictures = PicturesFolder();
   ASSERT_FALSE(pictures.empty());
   Occupy(kScreenshotFolder);
@@ -566,6 +595,7 @@ TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
     F().Command4_Click();  // resume
     Pump(0);               // the display box repaints, as between two clicks
     F().Command5_Click();  // live screenshot
+    RemoveShots(kScreenshotFolder, NameAt(rt::Now()));  // a second's names would run out
   };
   round();
   const HandleCounts before = LiveHandles();

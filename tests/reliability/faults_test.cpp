@@ -66,7 +66,7 @@ void ExpectAlive(const Target& t, const std::string& what) {
 class Faults : public testing::Test {
  protected:
   void TearDown() override {
-    for (const std::wstring& name : shots_) DeleteFileW((std::wstring(kScreenshotFolder) + name).c_str());
+    for (const std::wstring& name : shots_) RemoveShots(kScreenshotFolder, name);
   }
 
   void Shoot(frmMain& f) {

@@ -526,6 +526,20 @@ bool CloseMessageBox(HWND box) {
   return WaitUntil([&] { return !IsWindow(box); }, 5000);
 }
 
+void RemoveShots(const std::wstring& folder, const std::wstring& name) {
+  auto remove = [](const std::wstring& path) {
+    if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
+  };
+  remove(folder + name);
+  const std::wstring stem = name.substr(0, name.size() - 4);  // without ".bmp"
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((folder + stem + L" (*).bmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do remove(folder + found.cFileName);
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 RECT RectIn(HWND h, HWND host) {
   RECT r = WindowRectOf(h);
   MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);

@@ -161,6 +161,12 @@ std::wstring MessageBoxText(HWND box);
 // Clicks OK and waits until the box is gone.
 bool CloseMessageBox(HWND box);
 
+// ---- files ------------------------------------------------------------------
+
+// Removes a screenshot named `name` ("....bmp") from `folder` (ending in a
+// backslash) with its numbered copies ("... (2).bmp" and on), files or folders.
+void RemoveShots(const std::wstring& folder, const std::wstring& name);
+
 // ---- handles ----------------------------------------------------------------
 
 // GDI objects and DCs that this exe's code has created (or, for windows
