@@ -69,7 +69,12 @@ Window& frmMain::CurWindow() {
 
 void frmMain::OnLoad() { Form_Load(); }
 
-void frmMain::OnUnload(int& cancel) { Form_Unload(cancel); }
+void frmMain::OnUnload(int& cancel) {
+  // Giving a window back waits for its program: one that hangs must not keep
+  // the closed tool on the screen meanwhile.
+  Hide();
+  Form_Unload(cancel);
+}
 
 void frmMain::OnDestroying() {
   // Whatever the path to here, no borrowed window may die with our form,

@@ -286,4 +286,40 @@ TEST_F(Faults, HungTargetDelaysButDoesNotBreakTheButtons) {
   ExpectAlive(*t, "after the hangs");
 }
 
+// Closing the real tool while the embedded program hangs: the tool is off
+// the screen at once, waits unseen, gives the window back as soon as the
+// program answers, and ends; should the program end instead, so does the tool.
+TEST_F(Faults, ClosingWhileTheTargetHangsHidesTheToolAtOnce) {
+  for (bool programEnds : {false, true}) {
+    const char* what = programEnds ? "the program ends while hung" : "the program answers again";
+    auto t = Start(kTargetArgs);
+    ASSERT_TRUE(t) << what;
+    auto launched = StartTool();
+    ASSERT_TRUE(launched) << what;
+    std::shared_ptr<Tool> tool(new Tool(*launched), [](Tool* p) {
+      CloseTool(*p);
+      delete p;
+    });
+    const HWND box = ToolControl(*tool, ids::Picture4), transfer = ToolControl(*tool, ids::cmdTransfer);
+    ASSERT_TRUE(PickWithMagnifier(*tool, t->main)) << what;
+    ASSERT_TRUE(ClickUntil(transfer, [&] { return ParentOf(t->main) == box; })) << what;
+
+    PostMessageW(t->main, kMsgTargetHang, programEnds ? 60000 : 4000, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !Answers(*t, 20); }, 2000)) << what << ": the target never hung";
+    PostMessageW(tool->form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(tool->form); }, 1000)) << what;
+    // Still waiting, unseen, with nothing destroyed.
+    EXPECT_FALSE(Answers(*t, 20)) << what << ": the hang was over before the tool went";
+    EXPECT_EQ(WaitForSingleObject(tool->process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << what;
+    EXPECT_EQ(ParentOf(t->main), box) << what;
+
+    if (programEnds) TerminateProcess(t->process, 1);
+    EXPECT_EQ(WaitExit(tool->process, 15000), std::optional<DWORD>(0)) << what << ": the tool did not end";
+    if (!programEnds) {
+      EXPECT_TRUE(TopLevel(t->main)) << what;
+      ExpectAlive(*t, what);
+    }
+  }
+}
+
 }  // namespace
