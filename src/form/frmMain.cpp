@@ -8,11 +8,6 @@
 
 namespace {
 
-HICON AppIcon() {
-  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VISTREL),
-                                       IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
-}
-
 constexpr COLORREF kGrey = RGB(128, 128, 128);
 
 }  // namespace
@@ -20,7 +15,7 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 // Positions and sizes are twips in the container's client area; the table
 // order is the creation order and so the stacking order.
 frmMain::frmMain()
-    : rt::Form(5025, 4290, L"Vistrel1.5 [320\u00D7240] 2008-10-14", AppIcon()),
+    : rt::Form(5025, 4290, L"Vistrel1.5 [320\u00D7240] 2008-10-14", IDI_VISTREL),
       Picture4(*this, nullptr, {ids::Picture4, L"", 120, 600, 4800, 3600, 20, true}, 1),
       Label1(*this, &Picture4, {ids::Label1, L"本程序大小88K", 120, 120, 1215, 255, 32, true}, kGrey),
       Command6(*this, nullptr, {ids::Command6, L"全屏", 4140, 120, 615, 375, 7, true}),

@@ -709,15 +709,20 @@ bool PreTranslateAny(MSG& msg) {
   return false;
 }
 
-Form::Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, HICON icon) {
-  static const ATOM atom = [icon] {
+Form::Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, int iconId) {
+  static const ATOM atom = [iconId] {
+    // Each size from its own image in the icon, not one image shrunk.
+    auto icon = [iconId](int cx, int cy) {
+      return static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                           GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
+    };
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Form::Proc;
     wc.hInstance = Instance();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = icon;
-    wc.hIconSm = icon;
+    wc.hIcon = icon(SM_CXICON, SM_CYICON);
+    wc.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
     wc.lpszClassName = VISTREL_FORM_CLASS;
     return RegisterClassExW(&wc);
   }();
@@ -929,6 +934,8 @@ bool Form::PreTranslate(MSG& msg) {
 }
 
 int Form::Run() {
+  // With no window there is nothing to wait for, and no one to end the wait.
+  if (!hwnd_) return 1;
   OnLoad();
   Show();
   MSG msg;

@@ -298,7 +298,8 @@ class Form {
   void AddLabel(Label* label);
 
   Control* ControlById(int id) const;
-  // Runs Load, shows the form and pumps messages until it is closed.
+  // Runs Load, shows the form and pumps messages until it is closed; the exit
+  // code. Without a window, 1 at once.
   int Run();
   // Closes the form as the user would (Unload, then destroy).
   void Close();
@@ -327,8 +328,8 @@ class Form {
   bool LayoutDeferred() const { return layoutDepth_ > 0; }
 
  protected:
-  // Client size at design in twips; the caption; border style; centred on screen.
-  Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, HICON icon);
+  // Client size at design in twips; the caption; the icon resource; centred on screen.
+  Form(int clientTwipsWidth, int clientTwipsHeight, std::wstring_view caption, int iconId);
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -90,6 +90,24 @@ TEST(FormStart, TopmostFollowsTheCheckBox) {
   EXPECT_TRUE(CloseTool(*tool));
 }
 
+// Refuses every new window of this thread, as a system out of resources would.
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wp, LPARAM lp) {
+  return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST(FormStart, WithoutItsWindowTheProgramEndsAtOnceWithAFailure) {
+  const HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
+  ASSERT_TRUE(hook);
+  auto form = std::make_unique<frmMain>();
+  UnhookWindowsHookEx(hook);
+  ASSERT_EQ(form->hWnd(), nullptr);
+  // A Run that waited for messages would take this quit and say 0, instead of hanging the test.
+  PostQuitMessage(0);
+  EXPECT_NE(form->Run(), 0);
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 // ---- the form hosted in this process ----------------------------------------
 
 class HostedForm : public ::testing::Test {
@@ -145,6 +163,18 @@ TEST_F(HostedForm, ControlsStackInCreationOrderWithDesignGeometry) {
   EXPECT_FLOAT_EQ(f.AspectFactor, 0.75f);
   EXPECT_EQ(f.Picture3.GetPicture().handle, f.Picture1.GetPicture().handle);
   EXPECT_TRUE(f.Picture3.GetPicture());
+}
+
+TEST_F(HostedForm, SmallIconIsTheIconsOwnSmallImage) {
+  const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(form_->hWnd(), GCLP_HICONSM));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  BITMAP bm{};
+  GetObjectW(info.hbmColor, sizeof bm, &bm);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  EXPECT_EQ(bm.bmWidth, GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(bm.bmHeight, GetSystemMetrics(SM_CYSMICON));
 }
 
 TEST_F(HostedForm, LabelsHaveNoWindowSoPointsOverThemFindTheirContainer) {
