@@ -587,6 +587,33 @@ TEST_F(Capture, NowhereToWriteSaysSoAndLeavesTheFreezeAlone) {
   EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 0));
 }
 
+decltype(&WriteFile) g_realWriteFile;
+
+// The headers go out, the pixels do not, as on a disk that fills up.
+BOOL WINAPI WriteFileUntilFull(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+  if (size <= sizeof(BITMAPINFOHEADER)) return g_realWriteFile(file, data, size, written, overlapped);
+  if (written) *written = 0;
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+TEST_F(Capture, AScreenshotThatCannotBeWrittenWholeLeavesNoFile) {
+  const SYSTEMTIME at = FreshSecond();
+  std::wstring said;
+  {
+    BoxWatcher boxes;
+    g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(
+        RedirectImport("WriteFile", reinterpret_cast<void*>(&WriteFileUntilFull)));
+    ASSERT_TRUE(g_realWriteFile);
+    F().Command5_Click();
+    RedirectImport("WriteFile", reinterpret_cast<void*>(g_realWriteFile));
+    said = boxes.Stop();
+  }
+  EXPECT_FALSE(ShotSince(kScreenshotFolder, at));
+  EXPECT_FALSE(ShotSince(PicturesFolder(), at));
+  EXPECT_EQ(said.rfind(L"截图未能保存", 0), 0u) << testing::PrintToString(said);
+}
+
 TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
   EmbedPattern();
   auto round = [&] {

@@ -81,28 +81,10 @@ int WINAPI CountedReleaseDC(HWND hwnd, HDC dc) {
   return released;
 }
 
-// Points the exe's import slot for `name` at `counted`; keeps the real one.
 template <class F>
 bool Redirect(const char* name, F counted, F& real) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-    for (; d->OriginalFirstThunk && names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* import = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(import->Name), name) != 0) continue;
-      DWORD old = 0;
-      if (!VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old)) return false;
-      real = reinterpret_cast<F>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<ULONG_PTR>(counted);
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-      return true;
-    }
-  }
-  return false;
+  real = reinterpret_cast<F>(RedirectImport(name, reinterpret_cast<void*>(counted)));
+  return real != nullptr;
 }
 
 // A call the exe never makes is not in its table and has nothing to count; a
@@ -122,6 +104,28 @@ bool InstallLedger() {
 }
 
 }  // namespace
+
+void* RedirectImport(const char* name, void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+    for (; d->OriginalFirstThunk && names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      const auto* import = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(import->Name), name) != 0) continue;
+      DWORD old = 0;
+      if (!VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old)) return nullptr;
+      void* previous = reinterpret_cast<void*>(slots->u1.Function);
+      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+      return previous;
+    }
+  }
+  return nullptr;
+}
 
 HandleCounts LiveHandles() {
   static const bool installed = InstallLedger();

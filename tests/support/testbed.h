@@ -184,6 +184,11 @@ HandleCounts LiveHandles();
 // output when the system's own count is not there to compare.
 testing::AssertionResult SameHandles(const HandleCounts& before, const HandleCounts& after);
 
+// Points this exe's import of the system function `name` at `replacement`
+// (for all code linked into the exe, the tool's included) and returns what it
+// pointed at before; null when the exe does not import it.
+void* RedirectImport(const char* name, void* replacement);
+
 // ---- what the test bed cleans up -------------------------------------------
 
 // Whether pid is a program the test bed started (its message boxes are watched too).
