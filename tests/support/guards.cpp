@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,6 +18,13 @@ namespace testbed {
 namespace {
 
 std::atomic<int> g_expected{0};
+
+std::string Utf8(const std::wstring& s) {
+  std::string out(s.size() * 3, '\0');
+  out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()),
+                                                     out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
+  return out;
+}
 
 BOOL CALLBACK CollectBoxes(HWND h, LPARAM lp) {
   if (!IsWindowVisible(h) || ClassOf(h) != L"#32770") return TRUE;
@@ -44,8 +51,8 @@ class Guards : public testing::EmptyTestEventListener {
       if (g_expected == 0) EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&boxes));
       for (HWND box : boxes) {
         if (g_expected > 0) break;  // it came while a test was waiting for it
-        ADD_FAILURE() << "a message box no test asked for: titled " << testing::PrintToString(TextOf(box))
-                      << ", saying " << testing::PrintToString(MessageBoxText(box));
+        ADD_FAILURE() << "a message box no test asked for, titled \"" << Utf8(TextOf(box)) << "\": "
+                      << Utf8(MessageBoxText(box));
         const HWND button = GetDlgItem(box, IDOK) ? GetDlgItem(box, IDOK) : GetDlgItem(box, IDCANCEL);
         PostMessageW(button ? button : box, button ? BM_CLICK : WM_CLOSE, 0, 0);
         for (int i = 0; i < 50 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
