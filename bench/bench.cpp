@@ -501,6 +501,10 @@ void ScreenshotLine(frmMain& form, int runs) {
 
   int found = 0;
   for (const std::wstring& n : names) found += DeleteFileW((kScreenshotFolder + n).c_str()) ? 1 : 0;
+  // Shots within one second take numbered names; those go too.
+  for (const std::wstring& n : names)
+    for (int copy = 2; copy <= kScreenshotNames; ++copy)
+      DeleteFileW((kScreenshotFolder + n.substr(0, n.size() - 4) + L" (" + std::to_wstring(copy) + L").bmp").c_str());
   DeleteFileW(refFile.c_str());
   if (!found) std::printf("screenshot: no file appeared in %s\n", Narrow(kScreenshotFolder).c_str());
   char what[64];
