@@ -22,8 +22,9 @@ constexpr DWORD kWait = 10000;  // generous: two cores shared with other builds
 // A spot on the bare desktop, away from the (centred) form and the targets.
 constexpr POINT kPark{1270, 8};
 
-std::wstring Dec(HWND h) { return rt::DecimalText(FromHwnd(h)); }
-std::wstring Dec(LONG v) { return rt::DecimalText(v); }
+// Expected field texts, written without the tool's own number formatting.
+std::wstring Dec(LONG v) { return std::to_wstring(v); }
+std::wstring Dec(HWND h) { return Dec(static_cast<LONG>(reinterpret_cast<LONG_PTR>(h))); }
 
 // The panel's fields in the order FillProps writes them.
 constexpr int kFieldIds[8] = {ids::txtWindowText, ids::txthWnd, ids::Text1,    ids::txtClassName,
