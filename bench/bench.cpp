@@ -442,10 +442,11 @@ void ZoomLine(frmMain& form, HWND target, int runs) {
 
 // ---- 5. screenshot ---------------------------------------------------------------
 
-// The names a screenshot taken between `from` and now can have.
+// The names a screenshot taken between `from` and now can have, numbered
+// copies included (shots within one second take them).
 void NoteShotNames(std::set<std::wstring>& names, const SYSTEMTIME& from) {
-  names.insert(ScreenshotFileName(from));
-  names.insert(ScreenshotFileName(rt::Now()));
+  for (const SYSTEMTIME& t : {from, rt::Now()})
+    for (int copy = 1; copy <= kScreenshotNames; ++copy) names.insert(ScreenshotFileName(t, copy));
 }
 
 void ScreenshotLine(frmMain& form, int runs) {
@@ -501,10 +502,6 @@ void ScreenshotLine(frmMain& form, int runs) {
 
   int found = 0;
   for (const std::wstring& n : names) found += DeleteFileW((kScreenshotFolder + n).c_str()) ? 1 : 0;
-  // Shots within one second take numbered names; those go too.
-  for (const std::wstring& n : names)
-    for (int copy = 2; copy <= kScreenshotNames; ++copy)
-      DeleteFileW((kScreenshotFolder + n.substr(0, n.size() - 4) + L" (" + std::to_wstring(copy) + L").bmp").c_str());
   DeleteFileW(refFile.c_str());
   if (!found) std::printf("screenshot: no file appeared in %s\n", Narrow(kScreenshotFolder).c_str());
   char what[64];

@@ -192,12 +192,7 @@ TEST_F(Faults, ClosingWhileFullScreenOrFrozenGivesTheTargetBack) {
 TEST_F(Faults, ClosingWithTheRatioWarningOpenEndsTheToolAndGivesTheTargetBack) {
   auto t = Start(kTargetArgs);
   ASSERT_TRUE(t);
-  auto launched = StartTool();
-  ASSERT_TRUE(launched);
-  std::shared_ptr<Tool> tool(new Tool(*launched), [](Tool* p) {
-    CloseTool(*p);
-    delete p;
-  });
+  auto tool = StartToolClosedAtEnd();  ASSERT_TRUE(tool);
   const HWND box = ToolControl(*tool, ids::Picture4), transfer = ToolControl(*tool, ids::cmdTransfer);
   ASSERT_TRUE(PickWithMagnifier(*tool, t->main));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(transfer) != FALSE; }, kWaitMs));
@@ -294,12 +289,7 @@ TEST_F(Faults, ClosingWhileTheTargetHangsHidesTheToolAtOnce) {
     const char* what = programEnds ? "the program ends while hung" : "the program answers again";
     auto t = Start(kTargetArgs);
     ASSERT_TRUE(t) << what;
-    auto launched = StartTool();
-    ASSERT_TRUE(launched) << what;
-    std::shared_ptr<Tool> tool(new Tool(*launched), [](Tool* p) {
-      CloseTool(*p);
-      delete p;
-    });
+    auto tool = StartToolClosedAtEnd();    ASSERT_TRUE(tool) << what;
     const HWND box = ToolControl(*tool, ids::Picture4), transfer = ToolControl(*tool, ids::cmdTransfer);
     ASSERT_TRUE(PickWithMagnifier(*tool, t->main)) << what;
     ASSERT_TRUE(ClickUntil(transfer, [&] { return ParentOf(t->main) == box; })) << what;

@@ -316,6 +316,15 @@ std::optional<Tool> StartTool(const std::wstring& args) {
   return Tool{launched->process, launched->pid, s.found};
 }
 
+std::shared_ptr<Tool> StartToolClosedAtEnd() {
+  auto tool = StartTool();
+  if (!tool) return nullptr;
+  return std::shared_ptr<Tool>(new Tool(*tool), [](Tool* p) {
+    CloseTool(*p);
+    delete p;
+  });
+}
+
 bool CloseTool(Tool& tool, DWORD timeoutMs) {
   if (!tool.process) return true;
   if (IsWindow(tool.form)) PostMessageW(tool.form, WM_CLOSE, 0, 0);

@@ -68,6 +68,8 @@ struct Tool {
 
 // Starts vistrel.exe and waits up to 15 s for its visible form.
 std::optional<Tool> StartTool(const std::wstring& args = L"");
+// The same, closed as a user would (CloseTool) when the last copy goes, however a test ends.
+std::shared_ptr<Tool> StartToolClosedAtEnd();
 // Asks the form to close as a user would; ends the process after timeout.
 // True when it ended by itself.
 bool CloseTool(Tool& tool, DWORD timeoutMs = 10000);

@@ -40,15 +40,6 @@ std::shared_ptr<Target> Start(const std::wstring& args) {
   });
 }
 
-std::shared_ptr<Tool> StartRealTool() {
-  auto tool = StartTool();
-  if (!tool) return nullptr;
-  return std::shared_ptr<Tool>(new Tool(*tool), [](Tool* p) {
-    CloseTool(*p);
-    delete p;
-  });
-}
-
 
 // What the picker leaves behind once the mouse is released over `h`.
 void Pick(frmMain& form, HWND h) {
@@ -309,7 +300,7 @@ TEST(EmbedClose, RealToolGivesTheWindowBackWhenClosed) {
     auto t = Start(kTargetArgs);
     auto second = Start(kSecondArgs);
     ASSERT_TRUE(t && second);
-    auto tool = StartRealTool();
+    auto tool = StartToolClosedAtEnd();
     ASSERT_TRUE(tool);
     const HWND box = ToolControl(*tool, ids::Picture4);
     const HWND transfer = ToolControl(*tool, ids::cmdTransfer), handle = ToolControl(*tool, ids::txthWnd);
