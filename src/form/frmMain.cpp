@@ -5,6 +5,7 @@
 #include "form/convert.h"
 #include "form/resource.h"
 #include "view/embed.h"
+#include "view/fullscreen.h"
 
 namespace {
 
@@ -68,6 +69,8 @@ void frmMain::OnUnload(int& cancel) {
   // Giving a window back waits for its program: one that hangs must not keep
   // the closed tool on the screen meanwhile.
   Hide();
+  // No watch on the keyboard while giving back waits for another program.
+  StopWatchingEsc();
   Form_Unload(cancel);
 }
 
@@ -75,9 +78,14 @@ void frmMain::OnDestroying() {
   // Whatever the path to here, no borrowed window may die with our form,
   // wherever in it the window was left (Picture4, or a parent named in Text1).
   GiveBackBorrowedWindows(hWnd());
+  StopWatchingEsc();
 }
 
 void frmMain::OnKeyPress(int& keyAscii) { Form_KeyPress(keyAscii); }
+
+void frmMain::OnAppMessage(UINT msg) {
+  if (msg == kMsgEscInProgram) Form_EscInProgram();
+}
 
 void frmMain::OnClick(rt::Control& control) {
   switch (control.Id()) {

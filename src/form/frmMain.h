@@ -93,6 +93,7 @@ class frmMain final : public rt::Form {
   // Full screen.
   void Command6_Click();
   void Form_KeyPress(int& KeyAscii);
+  void Form_EscInProgram();
   void fullscreen();
   void smallscreen();
 
@@ -110,6 +111,7 @@ class frmMain final : public rt::Form {
   void OnUnload(int& cancel) override;
   void OnDestroying() override;
   void OnKeyPress(int& keyAscii) override;
+  void OnAppMessage(UINT msg) override;
   void OnClick(rt::Control& control) override;
   void OnMouseDown(rt::Control& c, int button, int shift, float x, float y) override;
   void OnMouseMove(rt::Control& c, int button, int shift, float x, float y) override;

@@ -50,6 +50,13 @@ float ScreenInfo::Height() const {
   return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * rt::TwipsPerPixelY();
 }
 
+RECT MonitorOf(HWND hwnd) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info)) return info.rcMonitor;
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 Picture ResourceCursor(int id) {
   return {LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_CURSOR, 32, 32, LR_SHARED),
           IMAGE_CURSOR};
@@ -1014,6 +1021,12 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnDestroying();  // the children still exist here
       PostQuitMessage(0);
       return 0;
+    default:
+      if (msg >= WM_APP && msg <= 0xBFFF) {
+        OnAppMessage(msg);
+        return 0;
+      }
+      break;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
 }

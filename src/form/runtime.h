@@ -31,6 +31,10 @@ struct ScreenInfo {
 };
 inline constexpr ScreenInfo Screen{};
 
+// The whole rectangle, in screen pixels, of the monitor that holds the window
+// (the nearest one when it is on none).
+RECT MonitorOf(HWND hwnd);
+
 // ---- Pictures ------------------------------------------------------------
 
 // A picture as the runtime hands it around: a cursor, icon or bitmap handle
@@ -316,6 +320,8 @@ class Form {
   virtual void OnMouseDown(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   virtual void OnMouseMove(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   virtual void OnMouseUp(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
+  // A message from WM_APP up, posted to the form.
+  virtual void OnAppMessage(UINT msg) { (void)msg; }
 
   // Key preview, Tab order and the form's keys; true when the message was used.
   bool PreTranslate(MSG& msg);

@@ -1,5 +1,5 @@
-// One owning wrapper per kind of GDI handle, each keeping what its release
-// needs.
+// One owning wrapper per kind of GDI handle (and for a hook), each keeping
+// what its release needs.
 #pragma once
 
 #include <windows.h>
@@ -100,6 +100,23 @@ class ScopedFile {
 
  private:
   HANDLE h_;
+};
+
+// A hook from SetWindowsHookEx, removed with UnhookWindowsHookEx.
+class ScopedHook {
+ public:
+  ScopedHook() = default;
+  ScopedHook(const ScopedHook&) = delete;
+  ScopedHook& operator=(const ScopedHook&) = delete;
+  ~ScopedHook() { Reset(); }
+  void Reset(HHOOK h = nullptr) {
+    if (h_) UnhookWindowsHookEx(h_);
+    h_ = h;
+  }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HHOOK h_ = nullptr;
 };
 
 }  // namespace rt

@@ -5,6 +5,7 @@
 #include "form/Module1.h"
 #include "form/convert.h"
 #include "form/frmMain.h"
+#include "view/fullscreen.h"
 
 namespace {
 
@@ -103,6 +104,8 @@ void GiveBackGuardedWindows() {
   static bool running = false;
   if (running) return;
   running = true;
+  // A dying thread that still hooks the keyboard would hold every key up.
+  StopWatchingEsc();
   GiveBackBorrowedWindows(g_guardedHost);
   running = false;
 }

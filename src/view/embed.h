@@ -22,9 +22,10 @@ void RememberOrigin(HWND window);
 int GiveBackBorrowedWindows(HWND host);
 
 // From now on, a fault that would end the process (an exception no one
-// handles, an abort) first gives the borrowed windows inside `host` back.
+// handles, an abort) first gives the borrowed windows inside `host` back
+// (and removes the Esc watch of full screen).
 void GuardBorrowedWindows(HWND host);
 
-// Gives back what GuardBorrowedWindows watches; for paths that end the
-// process on their own.
+// Gives back what GuardBorrowedWindows watches, and takes the tool's watch
+// off the keyboard; for paths that end the process on their own.
 void GiveBackGuardedWindows();

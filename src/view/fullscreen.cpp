@@ -2,6 +2,53 @@
 
 #include "form/convert.h"
 #include "form/frmMain.h"
+#include "form/scoped.h"
+
+namespace {
+
+rt::ScopedHook g_escWatch;
+HWND g_escForm = nullptr;
+
+std::optional<int32_t> ExtentPlus(LONG from, LONG to, int32_t allowance) {
+  const int64_t sum = static_cast<int64_t>(to) - from + allowance;
+  if (to <= from || sum > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(sum);
+}
+
+// The window a key typed now goes to: the focus of the foreground thread.
+HWND KeyboardTarget(HWND foreground) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(foreground, nullptr);
+  return GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : foreground;
+}
+
+// Keys bound for our own thread reach the form's key preview; only Esc bound
+// for another thread's window inside the active form is posted. The leaving
+// itself waits for the posted message: a hook that keeps a key waiting is dropped.
+LRESULT CALLBACK EscWatchProc(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && wp == WM_KEYDOWN && reinterpret_cast<KBDLLHOOKSTRUCT*>(lp)->vkCode == VK_ESCAPE) {
+    const HWND foreground = GetForegroundWindow();
+    if (foreground && GetAncestor(foreground, GA_ROOT) == g_escForm &&
+        GetWindowThreadProcessId(KeyboardTarget(foreground), nullptr) != GetCurrentThreadId())
+      PostMessageW(g_escForm, kMsgEscInProgram, 0, 0);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+}  // namespace
+
+std::optional<int32_t> FullScreenWidth(const RECT& monitor) { return ExtentPlus(monitor.left, monitor.right, 4); }
+std::optional<int32_t> FullScreenHeight(const RECT& monitor) { return ExtentPlus(monitor.top, monitor.bottom, 3); }
+
+void WatchEsc(HWND form) {
+  g_escForm = form;
+  g_escWatch.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, EscWatchProc, GetModuleHandleW(nullptr), 0));
+}
+
+void StopWatchingEsc() { g_escWatch.Reset(); }
+
+bool WatchingEsc() { return static_cast<bool>(g_escWatch); }
 
 std::optional<int32_t> ScreenPixelsPlus(float screenTwips, float twipsPerPixel, int32_t allowance) {
   // A divisor rounded to whole twips would leave part of a dense screen uncovered.
@@ -17,6 +64,11 @@ void frmMain::Command6_Click() { fullscreen(); }
 
 void frmMain::Form_KeyPress(int& KeyAscii) {
   if (KeyAscii == 27) smallscreen();
+}
+
+// Esc typed into the embedded program; it may come after full screen was left.
+void frmMain::Form_EscInProgram() {
+  if (WatchingEsc()) smallscreen();
 }
 
 // Errors ignored: a step that fails is skipped and the next one runs.
@@ -42,20 +94,22 @@ void frmMain::fullscreen() {
   FullScreenSaved = true;
   Picture4.SetTop(0);
   Picture4.SetLeft(0);
-  if (const auto w = ScreenPixelsPlus(rt::Screen.Width(), rt::Screen.TwipsPerPixelX(), 4))
-    Picture4.SetWidth(static_cast<float>(*w));
-  if (const auto h = ScreenPixelsPlus(rt::Screen.Height(), rt::Screen.TwipsPerPixelY(), 3))
-    Picture4.SetHeight(static_cast<float>(*h));
+  // The monitor that holds the tool, which need not be the primary one.
+  const RECT monitor = rt::MonitorOf(hWnd());
+  if (const auto w = FullScreenWidth(monitor)) Picture4.SetWidth(static_cast<float>(*w));
+  if (const auto h = FullScreenHeight(monitor)) Picture4.SetHeight(static_cast<float>(*h));
   SetBorderStyle(0);
   SetCaption(Caption());
   SetWindowState(2);
   FitTarget();
   Show();
+  WatchEsc(hWnd());
 }
 
 // Errors ignored, as above. Before the first full screen there is no saved
 // view to return to, so Esc then does nothing.
 void frmMain::smallscreen() {
+  StopWatchingEsc();
   if (!FullScreenSaved) return;
   SetBorderStyle(2);
   SetCaption(Caption());
