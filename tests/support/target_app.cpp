@@ -8,7 +8,9 @@
 //   --x N --y N --w N --h N   outer rectangle in screen pixels
 //   --children        adds a BUTTON "OK" and an EDIT
 //   --popup           adds "Palette", a tool window the main window owns, left of it
-// Posting it testbed::kMsgTargetHang makes it stop answering for a while.
+// Posting it testbed::kMsgTargetHang makes it stop answering for a while;
+// kMsgTargetEscCount asks how many Esc presses it got. A click on its main
+// window gives that window the keyboard, as most programs do.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +23,7 @@
 namespace {
 
 HWND g_main;
+LRESULT g_escPresses;
 
 LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -28,6 +31,11 @@ LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return static_cast<LRESULT>(GetCurrentProcessId());
     case testbed::kMsgTargetHang:
       Sleep(static_cast<DWORD>(wp));
+      return 0;
+    case testbed::kMsgTargetEscCount:
+      return g_escPresses;
+    case WM_LBUTTONDOWN:
+      if (h == g_main) SetFocus(h);
       return 0;
     case WM_DESTROY:
       if (h == g_main) PostQuitMessage(0);
@@ -111,6 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (m.message == WM_QUIT) return 0;
+      if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) ++g_escPresses;
       TranslateMessage(&m);
       DispatchMessageW(&m);
     }

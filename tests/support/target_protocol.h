@@ -12,5 +12,7 @@ constexpr UINT kMsgTargetPid = WM_APP + 1;
 // Posted to vistrel_target.exe's main window: it stops answering for wParam
 // milliseconds, as a program that hangs.
 constexpr UINT kMsgTargetHang = WM_APP + 2;
+// vistrel_target.exe answers this with how many Esc presses its windows got.
+constexpr UINT kMsgTargetEscCount = WM_APP + 3;
 
 }  // namespace testbed

@@ -1,6 +1,8 @@
 // Full screen with "全屏" and back with Esc: the screen-size arithmetic, the
 // hidden tools, the saved geometry, border and window state, and the target
-// fitted each way; driven by real clicks and key presses.
+// fitted each way; Esc typed into the embedded program, the keyboard watch
+// that makes that work, and full screen on a second monitor; driven by real
+// clicks and key presses.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,9 +10,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "form/frmMain.h"
 #include "testbed.h"
+#include "view/embed.h"
 #include "view/fullscreen.h"
 
 using namespace testbed;
@@ -48,6 +52,51 @@ TEST(FullScreenArithmetic, ScreenPixelsAreTwipsOverTheExactTwipsPerPixel) {
   for (const Case& c : cases)
     EXPECT_EQ(ScreenPixelsPlus(c.twips, c.perPixel, c.allowance), c.pixels)
         << c.twips << " twips at " << c.perPixel << " + " << c.allowance;
+}
+
+TEST(FullScreenArithmetic, TheBoxIsTheWholeMonitorPlusTheBorderAllowance) {
+  struct Case {
+    RECT monitor;
+    std::optional<int32_t> width, height;
+  } cases[] = {
+      {{0, 0, 1280, 1024}, 1284, 1027},         // the primary, as on one monitor
+      {{1280, 0, 2304, 768}, 1028, 771},        // a smaller one to its right
+      {{-1920, -300, 0, 780}, 1924, 1083},      // left of the primary and above it
+      {{0, -1080, 1920, 0}, 1924, 1083},        // above it
+      {{10, 20, 10, 20}, std::nullopt, std::nullopt},  // no extent
+      {{5, 5, 0, 0}, std::nullopt, std::nullopt},      // inverted
+      {{INT32_MIN, 0, INT32_MAX, 100}, std::nullopt, 103},  // past 32 bits across
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FullScreenWidth(c.monitor), c.width) << c.monitor.left << "," << c.monitor.right;
+    EXPECT_EQ(FullScreenHeight(c.monitor), c.height) << c.monitor.top << "," << c.monitor.bottom;
+  }
+}
+
+// Keyboard hooks that the tool's code, linked into this exe, has set and not
+// removed, counted at the system calls; -1 when they cannot be redirected.
+decltype(&SetWindowsHookExW) g_realSetHook;
+decltype(&UnhookWindowsHookEx) g_realUnhook;
+long g_liveHooks;
+HHOOK WINAPI CountedSetHook(int id, HOOKPROC proc, HINSTANCE module, DWORD thread) {
+  const HHOOK h = g_realSetHook(id, proc, module, thread);
+  if (h) ++g_liveHooks;
+  return h;
+}
+BOOL WINAPI CountedUnhook(HHOOK h) {
+  const BOOL ok = g_realUnhook(h);
+  if (ok) --g_liveHooks;
+  return ok;
+}
+long LiveHooks() {
+  static const bool counted = [] {
+    g_realSetHook = reinterpret_cast<decltype(g_realSetHook)>(
+        RedirectImport("SetWindowsHookExW", reinterpret_cast<void*>(&CountedSetHook)));
+    g_realUnhook = reinterpret_cast<decltype(g_realUnhook)>(
+        RedirectImport("UnhookWindowsHookEx", reinterpret_cast<void*>(&CountedUnhook)));
+    return g_realSetHook && g_realUnhook;
+  }();
+  return counted ? g_liveHooks : -1;
 }
 
 // ---- through "全屏" and Esc -----------------------------------------------------
@@ -189,6 +238,93 @@ TEST_F(FullScreen, EscBeforeTheFirstFullScreenDoesNothingAndKeysReachTheFocus) {
   ExpectTools(true);
 }
 
+TEST_F(FullScreen, WatchesTheKeyboardOnlyWhileFullScreenIsOn) {
+  ASSERT_EQ(LiveHooks(), 0) << "-1: the hook calls could not be counted";
+  EnterFullScreen();
+  EXPECT_EQ(LiveHooks(), 1);
+  PressEscAndWaitForFrame();
+  EXPECT_EQ(LiveHooks(), 0) << "after Esc";
+  EnterFullScreen();
+  GiveBackGuardedWindows();  // what every fault path does before the process ends
+  EXPECT_EQ(LiveHooks(), 0) << "after a fault";
+  PressEscAndWaitForFrame();
+  EnterFullScreen();
+  form_->Close();
+  EXPECT_EQ(LiveHooks(), 0) << "after closing";
+}
+
+// ---- Esc typed into a program of another process, the real tool ---------------
+
+LRESULT EscSeenBy(const Target& t) {
+  DWORD_PTR n = 0;
+  SendMessageTimeoutW(t.main, kMsgTargetEscCount, 0, 0, SMTO_ABORTIFHUNG, 5000, &n);
+  return static_cast<LRESULT>(n);
+}
+
+class FullScreenEsc : public testing::Test {
+ protected:
+  void SetUp() override {
+    // Started first: a window created later may come up above the topmost form.
+    auto t = StartTarget(L"--title EscTarget --x 700 --y 600 --w 240 --h 180");
+    ASSERT_TRUE(t);
+    target_ = *t;
+    tool_ = StartToolClosedAtEnd();
+    ASSERT_TRUE(tool_);
+    box_ = ToolControl(*tool_, ids::Picture4);
+    ASSERT_TRUE(PickWithMagnifier(*tool_, target_.main));
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool_, ids::cmdTransfer), [&] { return ParentOf(target_.main) == box_; }));
+  }
+  void TearDown() override {
+    tool_.reset();
+    StopTarget(target_);
+  }
+
+  bool FullScreenOn() { return IsZoomed(tool_->form) && Frameless(tool_->form); }
+  void EnterFullScreen() {
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool_, ids::Command6), [&] { return FullScreenOn(); }));
+  }
+
+  Target target_;
+  std::shared_ptr<Tool> tool_;
+  HWND box_ = nullptr;
+};
+
+TEST_F(FullScreenEsc, EscTypedIntoTheEmbeddedProgramLeavesFullScreen) {
+  const RECT normalBox = RectIn(box_, tool_->form);
+  EnterFullScreen();
+  // A click into the program gives it the keyboard: its own thread gets the keys.
+  ClickSettled(target_.main);
+  const DWORD thread = GetWindowThreadProcessId(target_.main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(thread, &info) && info.hwndFocus == target_.main;
+  }, kWait));
+  ASSERT_EQ(GetAncestor(GetForegroundWindow(), GA_ROOT), tool_->form);
+
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(tool_->form) && Framed(tool_->form); }, kWait));
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box_, tool_->form), normalBox); }, kWait));
+  EXPECT_TRUE(WaitUntil([&] { return EscSeenBy(target_) == 1; }, kWait)) << EscSeenBy(target_);
+}
+
+TEST_F(FullScreenEsc, EscTypedIntoAnotherProgramInFrontLeavesFullScreenOn) {
+  // "最前" off, so that another program can come in front of the full screen.
+  const HWND topmost = ToolControl(*tool_, ids::Check1);
+  ClickSettled(topmost);
+  ASSERT_TRUE(WaitUntil([&] { return !(GetWindowLongPtrW(tool_->form, GWL_EXSTYLE) & WS_EX_TOPMOST); }, kWait));
+  EnterFullScreen();
+  auto front = StartTarget(L"--title FrontProgram --x 200 --y 200 --w 300 --h 200");
+  ASSERT_TRUE(front);
+  ClickSettled(front->main);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == front->main; }, kWait));
+
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return EscSeenBy(*front) == 1; }, kWait));
+  Pump(500);  // a leave posted to the tool would have been handled by now
+  EXPECT_TRUE(FullScreenOn());
+  StopTarget(*front);
+}
+
 // ---- the real tool at 100 %, 150 %, 175 % and 200 % scaling --------------------
 
 class LogPixels {
@@ -258,6 +394,69 @@ TEST(FullScreenDpi, RealToolCoversTheScreenAtEveryScaling) {
     EXPECT_EQ(WidthOf(WindowRectOf(tool->form)), WidthOf(before));
     EXPECT_EQ(HeightOf(WindowRectOf(tool->form)), HeightOf(before));
     EXPECT_TRUE(CloseTool(*tool));
+  }
+}
+
+// ---- two monitors: 1280x1024 primary, 1024x768 to its right (tools/test) ------
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  static_cast<std::vector<HMONITOR>*>(reinterpret_cast<void*>(list))->push_back(monitor);
+  return TRUE;
+}
+
+TEST(FullScreenTwoMonitors, CoversTheMonitorTheToolIsOnAndEscPutsItBack) {
+  std::vector<HMONITOR> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.size() < 2) {
+    ASSERT_FALSE(GetEnvironmentVariableW(L"VISTREL_TWO_MONITORS", nullptr, 0)) << "the display shows one monitor";
+    GTEST_SKIP() << "one monitor here";
+  }
+  const HMONITOR primary = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  const HMONITOR second = monitors[0] == primary ? monitors[1] : monitors[0];
+  auto rectOf = [](HMONITOR m) {
+    MONITORINFO info{sizeof info};
+    GetMonitorInfoW(m, &info);
+    return info.rcMonitor;
+  };
+
+  auto target = StartTarget(L"--title TwoMonitorTarget --x 200 --y 600 --w 240 --h 180");
+  ASSERT_TRUE(target);
+  auto tool = StartToolClosedAtEnd();
+  ASSERT_TRUE(tool);
+  const HWND form = tool->form, box = ToolControl(*tool, ids::Picture4);
+  ASSERT_TRUE(PickWithMagnifier(*tool, target->main));
+  ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdTransfer), [&] { return ParentOf(target->main) == box; }));
+
+  auto fullScreenOn = [&] { return IsZoomed(form) && Frameless(form); };
+  auto normalView = [&] { return !IsZoomed(form) && Framed(form); };
+  // Full screen on the monitor the tool is on, then Esc back to where it was.
+  auto fullScreenAndBack = [&](HMONITOR on) {
+    const RECT m = rectOf(on), before = WindowRectOf(form);
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::Command6), fullScreenOn));
+    const RECT whole{m.left, m.top, m.left + WidthOf(m) + 4, m.top + HeightOf(m) + 3};
+    EXPECT_TRUE(WaitUntil([&] { return SameRect(ClientRectInScreen(form), m); }, kWait));
+    EXPECT_TRUE(SameRect(WindowRectOf(box), whole)) << WidthOf(WindowRectOf(box)) << "x" << HeightOf(WindowRectOf(box));
+    EXPECT_TRUE(SameRect(WindowRectOf(target->main), whole));
+    EXPECT_EQ(ParentOf(target->main), box);
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil(normalView, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return SameRect(WindowRectOf(form), before); }, kWait));
+  };
+
+  ASSERT_EQ(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST), primary);
+  {
+    SCOPED_TRACE("on the primary");
+    fullScreenAndBack(primary);
+    EXPECT_EQ(WidthOf(WindowRectOf(box)), 324);
+  }
+  // A person drags the tool by its title bar onto the second monitor.
+  const RECT r = WindowRectOf(form), s = rectOf(second);
+  const POINT grip{(r.left + r.right) / 2, (r.top + ClientRectInScreen(form).top) / 2};
+  Drag(grip, {grip.x + (s.left + s.right - r.left - r.right) / 2, grip.y + (s.top + s.bottom - r.top - r.bottom) / 2}, 10);
+  ASSERT_TRUE(WaitUntil([&] { return MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST) == second; }, kWait));
+  {
+    SCOPED_TRACE("on the second monitor");
+    fullScreenAndBack(second);
   }
 }
 
