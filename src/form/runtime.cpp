@@ -1030,12 +1030,17 @@ void Form::ShowNotice(const Control& at, std::wstring_view text, UINT ms) {
   if (!notice_) return;
   const std::wstring said(text);
   TTTOOLINFOW ti = ToolInfo(hwnd_, 0, TTF_TRACK, said.c_str());
+  // A balloon that shows redraws at each placing message: only a new place is sent.
+  const bool shown = IsWindowVisible(notice_) != FALSE;
   SendMessageW(notice_, fresh ? TTM_ADDTOOLW : TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
   // The balloon's stem points at the middle of the control's lower edge.
-  RECT rc = at.PixelRect();
+  const RECT rc = at.PixelRect();
   POINT stem{(rc.left + rc.right) / 2, rc.bottom};
   ClientToScreen(at.HostWindow(), &stem);
-  SendMessageW(notice_, TTM_TRACKPOSITION, 0, MAKELPARAM(stem.x, stem.y));
+  if (!shown || stem.x != noticeStem_.x || stem.y != noticeStem_.y)
+    SendMessageW(notice_, TTM_TRACKPOSITION, 0, MAKELPARAM(stem.x, stem.y));
+  noticeStem_ = stem;
+  // Also when it shows: Wine's balloon takes a new text only then.
   SendMessageW(notice_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
   SetTimer(hwnd_, kNoticeTimer, ms, nullptr);
 }

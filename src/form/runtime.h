@@ -361,6 +361,7 @@ class Form {
   HWND hwnd_ = nullptr;
   HWND tips_ = nullptr;    // unowned, so the form's topmost can be turned off and on;
   HWND notice_ = nullptr;  // destroyed with the form
+  POINT noticeStem_{};
 
   int layoutDepth_ = 0;
   bool sizePending_ = false;
