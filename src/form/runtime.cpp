@@ -1046,7 +1046,7 @@ void Form::ShowNotice(const Control& at, std::wstring_view text, UINT ms) {
 }
 
 void Form::HideNotice() {
-  if (!notice_) return;
+  if (!notice_ || !IsWindowVisible(notice_)) return;
   TTTOOLINFOW ti = ToolInfo(hwnd_, 0, TTF_TRACK, L"");
   SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
   if (hwnd_) KillTimer(hwnd_, kNoticeTimer);
@@ -1123,7 +1123,8 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_TIMER:
-      if (wp == kNoticeTimer) HideNotice();
+      if (wp != kNoticeTimer) break;
+      HideNotice();
       return 0;
     case WM_ACTIVATE:
       // Keyboard activation puts the focus on the first control; a click
