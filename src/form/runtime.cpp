@@ -1046,10 +1046,11 @@ void Form::ShowNotice(const Control& at, std::wstring_view text, UINT ms) {
 }
 
 void Form::HideNotice() {
-  if (!notice_ || !IsWindowVisible(notice_)) return;
+  if (!notice_) return;
+  if (hwnd_) KillTimer(hwnd_, kNoticeTimer);
+  if (!IsWindowVisible(notice_)) return;
   TTTOOLINFOW ti = ToolInfo(hwnd_, 0, TTF_TRACK, L"");
   SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-  if (hwnd_) KillTimer(hwnd_, kNoticeTimer);
 }
 
 int Form::Run() {
