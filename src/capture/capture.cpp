@@ -3,6 +3,7 @@
 #include "capture/screenshot.h"
 #include "form/convert.h"
 #include "form/frmMain.h"
+#include "form/tips.h"
 
 std::wstring ScreenshotFileName(const SYSTEMTIME& t, int copy) {
   return rt::DecimalText(t.wYear) + rt::DecimalText(t.wMonth) + rt::DecimalText(t.wDay) +
@@ -41,14 +42,19 @@ std::wstring PicturesFolder() {
 }
 
 // Saves under the first free name in the folder: a screenshot the user has
-// already is never replaced. False when the folder takes none of the names.
-bool SaveScreenshot(rt::Picture image, const std::wstring& folder, const SYSTEMTIME& at) {
+// already is never replaced. The file's path, or empty when the folder takes
+// none of the names.
+std::wstring SaveScreenshot(rt::Picture image, const std::wstring& folder, const SYSTEMTIME& at) {
   for (int copy = 1; copy <= kScreenshotNames; ++copy) {
-    const rt::SaveResult result = rt::SavePicture(image, folder + ScreenshotFileName(at, copy));
-    if (result != rt::SaveResult::NameTaken) return result == rt::SaveResult::Saved;
+    const std::wstring path = folder + ScreenshotFileName(at, copy);
+    const rt::SaveResult result = rt::SavePicture(image, path);
+    if (result != rt::SaveResult::NameTaken) return result == rt::SaveResult::Saved ? path : std::wstring();
   }
-  return false;
+  return std::wstring();
 }
+
+// How long the notice of a saved screenshot stays, unless a click comes first.
+constexpr UINT kSavedNoticeMs = 5000;
 
 }  // namespace
 
@@ -66,17 +72,22 @@ void frmMain::FillStillBox() {
   BitBlt(Picture5.hDC(), 0, 0, box.right - box.left, box.bottom - box.top, Picture4.hDC(), 0, 0, SRCCOPY);
 }
 
+// Where the screenshot went, in a balloon at "截图" that needs no answer.
+void frmMain::ShowSaved(const std::wstring& path) {
+  ShowNotice(Command5, TipText(Tip::Saved) + path, kSavedNoticeMs);
+}
+
 // Errors ignored: a step that fails is skipped and the next one runs.
 void frmMain::Command4_Click() {
   if (Command4.Caption() == L"暂停") {
     FillStillBox();
     Picture4.SetVisible(false);
-    Command4.SetCaption(L"继续");
+    SetPauseCaption(L"继续");
     Picture5.Refresh();
   } else {
     Picture4.SetVisible(true);
     Picture5.SetVisible(false);
-    Command4.SetCaption(L"暂停");
+    SetPauseCaption(L"暂停");
   }
 }
 
@@ -89,9 +100,11 @@ void frmMain::Command5_Click() {
   const SYSTEMTIME now = rt::Now();
   // The root of drive C is closed to standard users on current Windows, so
   // the Pictures folder stands in; a screenshot that is nowhere is said so.
-  if (SaveScreenshot(Picture5.Image(), kScreenshotFolder, now)) return;
+  std::wstring saved = SaveScreenshot(Picture5.Image(), kScreenshotFolder, now);
+  if (!saved.empty()) return ShowSaved(saved);
   const std::wstring pictures = PicturesFolder();
-  if (!pictures.empty() && SaveScreenshot(Picture5.Image(), pictures, now)) return;
+  if (!pictures.empty()) saved = SaveScreenshot(Picture5.Image(), pictures, now);
+  if (!saved.empty()) return ShowSaved(saved);
   const std::wstring name = ScreenshotFileName(now);
   rt::MsgBox(L"截图未能保存，已尝试保存到：\n" + (kScreenshotFolder + name) +
                  (pictures.empty() ? std::wstring() : L"\n" + pictures + name),

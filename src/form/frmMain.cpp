@@ -4,6 +4,7 @@
 #include "form/control_ids.h"
 #include "form/convert.h"
 #include "form/resource.h"
+#include "form/tips.h"
 #include "view/embed.h"
 #include "view/fullscreen.h"
 
@@ -54,6 +55,25 @@ frmMain::frmMain()
       Label4(*this, nullptr, {ids::Label4, L"宽高比:", 5160, 240, 735, 255, 30, true}) {
   // Custom pointer without a picture until the first pick: the arrow shows.
   SetMousePointer(99);
+  SetToolTips();
+}
+
+void frmMain::SetToolTips() {
+  Picture3.SetToolTipText(TipText(Tip::Magnifier));
+  cmdTransfer.SetToolTipText(TipText(Tip::Transfer));
+  Command1.SetToolTipText(TipText(Tip::Larger));
+  Command2.SetToolTipText(TipText(Tip::Smaller));
+  Command3.SetToolTipText(TipText(Tip::Restore));
+  Command4.SetToolTipText(TipText(Tip::Pause));
+  Command5.SetToolTipText(TipText(Tip::Screenshot));
+  Command6.SetToolTipText(TipText(Tip::FullScreen));
+  Check1.SetToolTipText(TipText(Tip::Topmost));
+  Text2.SetToolTipText(TipText(Tip::Ratio));
+}
+
+void frmMain::SetPauseCaption(std::wstring_view caption) {
+  Command4.SetCaption(caption);
+  Command4.SetToolTipText(TipText(caption == L"暂停" ? Tip::Pause : Tip::Resume));
 }
 
 Window& frmMain::CurWindow() {

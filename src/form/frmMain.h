@@ -101,11 +101,16 @@ class frmMain final : public rt::Form {
   void Command4_Click();
   void Command5_Click();
 
+  // "暂停" or "继续" on the freeze button, with the tooltip that goes with it.
+  void SetPauseCaption(std::wstring_view caption);
+
  private:
+  void SetToolTips();
   void Zoom(int step);
   void FitTarget();
   void ResumeLive();
   void FillStillBox();
+  void ShowSaved(const std::wstring& path);
 
   void OnLoad() override;
   void OnUnload(int& cancel) override;

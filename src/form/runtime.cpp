@@ -1,5 +1,6 @@
 #include "form/runtime.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <vector>
@@ -281,11 +282,23 @@ void Control::ApplyPlacement() {
   if (hwnd_)
     SetWindowPos(hwnd_, nullptr, pixelRect_.left, pixelRect_.top, pixelRect_.right - pixelRect_.left,
                  pixelRect_.bottom - pixelRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  form_->UpdateTipTools(*this);
 }
 
 void Control::SetVisible(bool visible) {
   visible_ = visible;
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  form_->UpdateTipTools(*this);
+}
+
+HWND Control::HostWindow() const { return container_ ? container_->hWnd() : form_->hWnd(); }
+
+void Control::SetToolTipText(std::wstring_view text) {
+  toolTipText_.assign(text);
+  if (hasTipTools_)
+    form_->UpdateTipTools(*this);
+  else if (form_->tips_)
+    form_->AddTipTools(*this);
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -476,6 +489,7 @@ LRESULT Container::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(FaceBrush());
     case WM_SETCURSOR:
+      form_->EnsureToolTips();
       if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
         SetCursor(form_->EffectiveCursor());
         return TRUE;
@@ -708,6 +722,13 @@ LRESULT PictureBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 Form* g_forms[4] = {};  // live forms of this thread, for PreTranslateAny
+
+constexpr UINT_PTR kNoticeTimer = 1;
+
+bool IsButtonDown(UINT msg) {
+  return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN ||
+         msg == WM_NCLBUTTONDOWN || msg == WM_NCRBUTTONDOWN || msg == WM_NCMBUTTONDOWN;
+}
 }  // namespace
 
 bool PreTranslateAny(MSG& msg) {
@@ -915,11 +936,12 @@ void Form::MoveFocus(bool backwards) {
 }
 
 bool Form::PreTranslate(MSG& msg) {
-  bool ours = msg.hwnd == hwnd_;
+  bool ours = msg.hwnd == hwnd_ || (notice_ && msg.hwnd == notice_);
   Control* target = nullptr;
   for (Control* c : controls_)
     if (c && c->hwnd_ && c->hwnd_ == msg.hwnd) target = c, ours = true;
   if (!ours) return false;
+  if (IsButtonDown(msg.message)) HideNotice();
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
       GetKeyState(VK_MENU) >= 0) {
     MoveFocus(GetKeyState(VK_SHIFT) < 0);
@@ -938,6 +960,104 @@ bool Form::PreTranslate(MSG& msg) {
     msg.wParam = static_cast<WPARAM>(key);
   }
   return false;
+}
+
+namespace {
+
+// A tooltip control of the system's common controls, in the form's font. It
+// has no owner: an owned topmost pop-up kept the form from going back into
+// the topmost band once "always on top" was turned off and on.
+HWND CreateToolTip(DWORD style) {
+  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
+  InitCommonControlsEx(&classes);
+  const HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP | style, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                   Instance(), nullptr);
+  if (tip) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+  return tip;
+}
+
+TTTOOLINFOW ToolInfo(HWND host, UINT_PTR id, UINT flags, const wchar_t* text) {
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = flags;
+  ti.hwnd = host;
+  ti.uId = id;
+  ti.hinst = Instance();
+  ti.lpszText = const_cast<wchar_t*>(text);
+  return ti;
+}
+
+// The control's own window, and its rectangle on the window it sits in:
+// over a disabled control the mouse messages go to that window instead.
+TTTOOLINFOW OwnWindowTool(const Control& c, HWND host, const std::wstring& text) {
+  return ToolInfo(host, reinterpret_cast<UINT_PTR>(c.hWnd()), TTF_IDISHWND | TTF_SUBCLASS, text.c_str());
+}
+
+TTTOOLINFOW AreaTool(const Control& c, HWND host, const std::wstring& text) {
+  TTTOOLINFOW ti = ToolInfo(host, static_cast<UINT_PTR>(c.Id()), TTF_SUBCLASS, text.c_str());
+  // A hidden control leaves its area to whatever is beneath.
+  if (c.Visible()) ti.rect = c.PixelRect();
+  return ti;
+}
+
+}  // namespace
+
+void Form::EnsureToolTips() {
+  if (tips_ || !hwnd_) return;
+  tips_ = CreateToolTip(0);
+  if (!tips_) return;
+  for (Control* c : controls_)
+    if (c && !c->toolTipText_.empty()) AddTipTools(*c);
+}
+
+void Form::AddTipTools(Control& c) {
+  const HWND host = c.HostWindow();
+  if (!tips_ || !host || c.toolTipText_.empty()) return;
+  TTTOOLINFOW own = OwnWindowTool(c, host, c.toolTipText_), area = AreaTool(c, host, c.toolTipText_);
+  if (c.hwnd_) SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&own));
+  SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&area));
+  c.hasTipTools_ = true;
+}
+
+void Form::UpdateTipTools(Control& c) {
+  const HWND host = c.HostWindow();
+  if (!tips_ || !c.hasTipTools_ || !host) return;
+  TTTOOLINFOW own = OwnWindowTool(c, host, c.toolTipText_), area = AreaTool(c, host, c.toolTipText_);
+  if (c.hwnd_) SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&own));
+  SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&area));
+  SendMessageW(tips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&area));
+}
+
+void Form::ShowNotice(const Control& at, std::wstring_view text, UINT ms) {
+  if (!hwnd_) return;
+  const bool fresh = !notice_;
+  if (fresh) notice_ = CreateToolTip(TTS_BALLOON);
+  if (!notice_) return;
+  const std::wstring said(text);
+  TTTOOLINFOW ti = ToolInfo(hwnd_, 0, TTF_TRACK, said.c_str());
+  // A balloon that shows redraws at each placing message: only a new place is sent.
+  const bool shown = IsWindowVisible(notice_) != FALSE;
+  SendMessageW(notice_, fresh ? TTM_ADDTOOLW : TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  // The balloon's stem points at the middle of the control's lower edge.
+  const RECT rc = at.PixelRect();
+  POINT stem{(rc.left + rc.right) / 2, rc.bottom};
+  ClientToScreen(at.HostWindow(), &stem);
+  if (!shown || stem.x != noticeStem_.x || stem.y != noticeStem_.y)
+    SendMessageW(notice_, TTM_TRACKPOSITION, 0, MAKELPARAM(stem.x, stem.y));
+  noticeStem_ = stem;
+  // Also when it shows: Wine's balloon takes a new text only then.
+  SendMessageW(notice_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+  SetTimer(hwnd_, kNoticeTimer, ms, nullptr);
+}
+
+void Form::HideNotice() {
+  if (!notice_) return;
+  if (hwnd_) KillTimer(hwnd_, kNoticeTimer);
+  if (!IsWindowVisible(notice_)) return;
+  TTTOOLINFOW ti = ToolInfo(hwnd_, 0, TTF_TRACK, L"");
+  SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
 }
 
 int Form::Run() {
@@ -1004,11 +1124,16 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(FaceBrush());
     case WM_SETCURSOR:
+      EnsureToolTips();
       if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
         SetCursor(EffectiveCursor());
         return TRUE;
       }
       break;
+    case WM_TIMER:
+      if (wp != kNoticeTimer) break;
+      HideNotice();
+      return 0;
     case WM_ACTIVATE:
       // Keyboard activation puts the focus on the first control; a click
       // leaves it to the control clicked, which must keep its capture.
@@ -1019,6 +1144,10 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       OnDestroying();  // the children still exist here
+      // The tooltips are not owned by the form, so they do not go with it.
+      if (tips_) DestroyWindow(tips_);
+      if (notice_) DestroyWindow(notice_);
+      tips_ = notice_ = nullptr;
       PostQuitMessage(0);
       return 0;
     default:

@@ -126,6 +126,10 @@ class Control {
   bool SetFocus();
   bool CanTakeFocus() const;
 
+  // Shown while the pointer rests on the control, enabled or not; empty for none.
+  const std::wstring& ToolTipText() const { return toolTipText_; }
+  void SetToolTipText(std::wstring_view text);
+
   // The control's rectangle in its window-parent's client pixels.
   RECT PixelRect() const { return pixelRect_; }
   Container* Parent() const { return container_; }
@@ -139,6 +143,8 @@ class Control {
   // Moves the window to pixelRect_ (now, or when the form's layout batch ends).
   virtual void ApplyPlacement();
   bool placementPending_ = false;
+  // The window the control sits in: its container's, or the form's.
+  HWND HostWindow() const;
 
   Form* form_;
   Container* container_;  // nullptr: directly on the form
@@ -151,6 +157,8 @@ class Control {
   float left_, top_, width_, height_;
   RECT pixelRect_{};
   std::wstring caption_;  // labels keep their caption here (no window)
+  std::wstring toolTipText_;
+  bool hasTipTools_ = false;  // its tools are in the form's tooltip control
   COLORREF foreColor_ = CLR_INVALID;
   friend class Form;
   friend class Container;
@@ -323,6 +331,11 @@ class Form {
   // A message from WM_APP up, posted to the form.
   virtual void OnAppMessage(UINT msg) { (void)msg; }
 
+  // A balloon at the control saying `text`: not modal, gone after `ms` or at
+  // the next click on the form. The text is the balloon tool's own text.
+  void ShowNotice(const Control& at, std::wstring_view text, UINT ms);
+  void HideNotice();
+
   // Key preview, Tab order and the form's keys; true when the message was used.
   bool PreTranslate(MSG& msg);
 
@@ -345,8 +358,17 @@ class Form {
   void ApplyCursor() const;
 
   bool SetOuterSize(int width, int height);
+  // The tooltip control, made when the pointer first comes over the form so
+  // that start-up does not pay for it; then the tools of every control with a text.
+  void EnsureToolTips();
+  void AddTipTools(Control& control);
+  void UpdateTipTools(Control& control);
 
   HWND hwnd_ = nullptr;
+  HWND tips_ = nullptr;    // unowned, so the form's topmost can be turned off and on;
+  HWND notice_ = nullptr;  // destroyed with the form
+  POINT noticeStem_{};
+
   int layoutDepth_ = 0;
   bool sizePending_ = false;
   SIZE pendingSize_{};
@@ -359,6 +381,7 @@ class Form {
   Label* labels_[8] = {};
   int labelCount_ = 0;
   friend class Control;
+  friend class Container;
 };
 
 // Key preview and Tab order for whichever form of this thread owns the

@@ -121,7 +121,7 @@ void frmMain::FitTarget() {
 
 void frmMain::cmdTransfer_Click() {
   Picture4.SetVisible(true);
-  Command4.SetCaption(L"暂停");
+  SetPauseCaption(L"暂停");
   const HWND h = ToHwnd(CurWindow().hwnd);
   Module1::RestoreSavedProc(h);
   FitTarget();

@@ -22,7 +22,7 @@ void frmMain::Command2_Click() { Zoom(-20); }
 void frmMain::ResumeLive() {
   Picture4.SetVisible(true);
   Picture5.SetVisible(false);
-  Command4.SetCaption(L"暂停");
+  SetPauseCaption(L"暂停");
 }
 
 // No error guard: the one step that could fail, a size the box cannot take,

@@ -245,6 +245,26 @@ std::optional<std::wstring> ShotSince(const std::wstring& folder, const SYSTEMTI
   return std::nullopt;
 }
 
+// Every name a screenshot may take in `folder` in the next seconds is
+// held by a folder, so none can be written there.
+void Occupy(const std::wstring& folder) {
+  const SYSTEMTIME now = rt::Now();
+  for (int s = 0; s < kOccupiedSeconds; ++s)
+    for (int copy = 1; copy <= kScreenshotNames; ++copy)
+      CreateDirectoryW((folder + NameAt(Plus(now, s), copy)).c_str(), nullptr);
+}
+
+// Every name the seconds of a test that began at `started` (and the folders
+// it put ahead) can have, in both places.
+void RemoveShotsSince(const SYSTEMTIME& started) {
+  const std::wstring pictures = PicturesFolder();
+  const int seconds = SecondsBetween(started, rt::Now()) + kOccupiedSeconds + 2;
+  for (int s = -1; s <= seconds; ++s) {
+    for (const std::wstring& folder : {std::wstring(kScreenshotFolder), pictures})
+      RemoveShots(folder, NameAt(Plus(started, s)));
+  }
+}
+
 // Answers, from another thread, any message box titled "提示" that the code
 // under test shows while it runs; Stop() tells what the last one said.
 class BoxWatcher {
@@ -289,13 +309,7 @@ class Capture : public testing::Test {
     if (owner_) DestroyWindow(owner_);
     for (HWND w : covers_) DestroyWindow(w);
     Pump(50);  // also takes the form's quit message out of the queue
-    // Every name the seconds of this test (and the folders it put ahead) can have.
-    const std::wstring pictures = PicturesFolder();
-    const int seconds = SecondsBetween(started_, rt::Now()) + kOccupiedSeconds + 2;
-    for (int s = -1; s <= seconds; ++s) {
-      for (const std::wstring& folder : {std::wstring(kScreenshotFolder), pictures})
-        RemoveShots(folder, NameAt(Plus(started_, s)));
-    }
+    RemoveShotsSince(started_);
   }
 
   frmMain& F() { return *form_; }
@@ -359,15 +373,6 @@ class Capture : public testing::Test {
     DestroyWindow(cover);
     covers_.pop_back();
     RedrawWindow(F().Picture5.hWnd(), nullptr, nullptr, RDW_INVALIDATE);
-  }
-
-  // Every name a screenshot may take in `folder` in the next seconds is
-  // held by a folder, so none can be written there.
-  void Occupy(const std::wstring& folder) {
-    const SYSTEMTIME now = rt::Now();
-    for (int s = 0; s < kOccupiedSeconds; ++s)
-      for (int copy = 1; copy <= kScreenshotNames; ++copy)
-        CreateDirectoryW((folder + NameAt(Plus(now, s), copy)).c_str(), nullptr);
   }
 
   bool Live() const {
@@ -636,5 +641,72 @@ TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
   EXPECT_TRUE(Live());
   EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
 }
+
+// ---- the notice of a saved screenshot, on the real exe ------------------------
+
+class SavedNotice : public testing::Test {
+ protected:
+  void TearDown() override { RemoveShotsSince(started_); }
+  const SYSTEMTIME started_ = rt::Now();
+};
+class SavedNoticeCp936 : public SavedNotice {};
+
+// Each save, wherever it lands, is followed by a balloon at "截图" naming the
+// file; it needs no answer and goes by itself or at the next click.
+void ExpectNoticeOfEachSave(bool chinese) {
+  ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE, chinese);
+  auto tool = StartToolClosedAtEnd();
+  ASSERT_TRUE(tool);
+  const HWND button = ToolControl(*tool, ids::Command5);
+  const std::wstring saved = chinese ? L"已保存 " : L"Saved ";
+  auto balloonText = [&] {
+    const HWND balloon = ShownToolTip(*tool, true);
+    return balloon ? TextOf(balloon) : std::wstring();
+  };
+  struct Row {
+    const char* what;
+    bool nameTaken, rootFull, byKey;
+    std::wstring folder;
+    int copy;
+  };
+  const Row rows[] = {
+      {"the plain name in c:\\", false, false, false, kScreenshotFolder, 1},
+      // Enter on the focused button: no click hides the notice first.
+      {"a numbered name, while the notice shows", true, false, true, kScreenshotFolder, 2},
+      {"the Pictures folder", false, true, false, PicturesFolder(), 1},
+  };
+  std::wstring before, said;
+  auto fresh = [&] { return !(said = balloonText()).empty() && said != before; };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const SYSTEMTIME at = rt::Now();
+    for (int s = 0; r.nameTaken && s < kOccupiedSeconds; ++s)
+      WriteText(kScreenshotFolder + NameAt(Plus(at, s)), "the user's own");
+    if (r.rootFull) Occupy(kScreenshotFolder);
+    if (r.byKey) {
+      ASSERT_FALSE(balloonText().empty());
+      PressKey(VK_RETURN);
+      ASSERT_TRUE(WaitUntil(fresh, 10000)) << testing::PrintToString(said);
+    } else {
+      ASSERT_TRUE(ClickUntil(button, fresh));
+    }
+    before = said;
+    bool named = false;
+    for (int s = 0; s <= SecondsBetween(at, rt::Now()) + 1; ++s)  // whole seconds, not spans
+      named |= said == saved + r.folder + NameAt(Plus(at, s), r.copy);
+    EXPECT_TRUE(named) << testing::PrintToString(said);
+    EXPECT_TRUE(ReadBmp(said.substr(saved.size())));
+    // The balloon's stem touches the button's lower edge.
+    const RECT shown = WindowRectOf(ShownToolTip(*tool, true)), at5 = WindowRectOf(button);
+    EXPECT_TRUE(PtInRect(&shown, {(at5.left + at5.right) / 2, at5.bottom + 2}));
+    if (r.byKey) EXPECT_TRUE(WaitUntil([&] { return balloonText().empty(); }, 8000)) << "still there by itself";
+  }
+  ClickSettled(ToolControl(*tool, ids::Picture4));
+  EXPECT_TRUE(WaitUntil([&] { return balloonText().empty(); }, 2000)) << "still there after a click";
+}
+
+TEST_F(SavedNotice, NamesTheFileEachSaveWrote) { ExpectNoticeOfEachSave(false); }
+
+TEST_F(SavedNoticeCp936, NamesTheFileEachSaveWroteInChinese) { ExpectNoticeOfEachSave(true); }
 
 }  // namespace

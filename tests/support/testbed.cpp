@@ -621,6 +621,29 @@ void ClickSettled(HWND h, DWORD timeoutMs) {
   MouseUp();
 }
 
+namespace {
+struct TipSearch {
+  DWORD pid;
+  bool balloon;
+  HWND found;
+};
+BOOL CALLBACK FindTip(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<TipSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  const bool balloon = (GetWindowLongW(h, GWL_STYLE) & 0x40) != 0;  // TTS_BALLOON
+  if (pid == s->pid && IsWindowVisible(h) && ClassOf(h) == L"tooltips_class32" && balloon == s->balloon)
+    s->found = h;
+  return !s->found;
+}
+}  // namespace
+
+HWND ShownToolTip(const Tool& tool, bool balloon) {
+  TipSearch s{tool.pid, balloon, nullptr};
+  EnumWindows(FindTip, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 std::unique_ptr<frmMain> OpenForm(DWORD timeoutMs) {
   auto form = std::make_unique<frmMain>();
   form->Form_Load();

@@ -140,6 +140,10 @@ bool PickWithMagnifier(const Tool& tool, HWND h);
 // where the pointer was before.
 void ClickSettled(HWND h, DWORD timeoutMs = 10000);
 
+// A tooltip window of the tool now on the screen, the balloon or the other
+// kind; null when none shows.
+HWND ShownToolTip(const Tool& tool, bool balloon);
+
 // ---- the form hosted in this process ------------------------------------------
 
 // A main form created, loaded and shown in this process, as the tool does.

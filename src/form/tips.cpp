@@ -1,0 +1,33 @@
+#include "form/tips.h"
+
+namespace {
+
+// One row per text, one column per language; a third language is one more
+// column and one more case in TipLanguage.
+constexpr const wchar_t* kTips[][2] = {
+    // English, Chinese
+    {L"Drag onto a window to pick it", L"按住拖到一个窗口上来选中它"},
+    {L"Pick a window with the magnifier first, then move it in here", L"先用放大镜选一个窗口，再把它移进这里"},
+    {L"Make the window larger (shape from the ratio)", L"放大窗口（形状按宽高比）"},
+    {L"Make the window smaller (shape from the ratio)", L"缩小窗口（形状按宽高比）"},
+    {L"Give the window back to where it came from", L"把窗口还给它原来的地方"},
+    {L"Freeze the picture", L"冻结画面"},
+    {L"Show the live picture again", L"恢复实时画面"},
+    {L"Save the picture as a bitmap file", L"把画面保存为位图文件"},
+    {L"Show the window on the whole screen (Esc returns)", L"全屏显示窗口（按 Esc 返回）"},
+    {L"Keep this tool above other windows", L"让本工具总在其他窗口之上"},
+    {L"Ratio for + and -: height = width \u00D7 this (0.2 to 5; 1.33 is 4:3)",
+     L"+ 和 - 的比例：高 = 宽 \u00D7 此数（0.2 到 5；1.33 即 4:3）"},
+    {L"Saved ", L"已保存 "},
+};
+
+}  // namespace
+
+int TipLanguage(LANGID uiLanguage) { return PRIMARYLANGID(uiLanguage) == LANG_CHINESE ? 1 : 0; }
+
+const wchar_t* TipText(Tip tip, int language) { return kTips[static_cast<int>(tip)][language]; }
+
+const wchar_t* TipText(Tip tip) {
+  static const int language = TipLanguage(GetUserDefaultUILanguage());
+  return TipText(tip, language);
+}
