@@ -50,6 +50,33 @@ void EndChildren(bool testScopeOnly) {
   }
 }
 
+// While one lives, this thread reads geometry per-monitor aware, in the
+// screen's own pixels. Wine 10, as Windows, rescales what a DPI-unaware or
+// system-aware thread reads from a window of another DPI (the tool started at
+// 144 dpi); Wine 8 never does. Only around reads: windows this thread makes
+// or serves meanwhile would take its awareness. Looked up at run time, since
+// systems before Windows 10 lack it.
+class RealPixels {
+ public:
+  RealPixels() {
+    if (Set()) old_ = Set()(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  }
+  ~RealPixels() {
+    if (old_) Set()(old_);
+  }
+  RealPixels(const RealPixels&) = delete;
+  RealPixels& operator=(const RealPixels&) = delete;
+
+ private:
+  using SetFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  static SetFn Set() {
+    static const SetFn fn = reinterpret_cast<SetFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+    return fn;
+  }
+  DPI_AWARENESS_CONTEXT old_ = nullptr;
+};
+
 // Buttons pressed through MouseDown and not yet released.
 unsigned g_heldButtons;
 
@@ -353,52 +380,218 @@ namespace {
 // the crossing at the pointer's previous place and Wine feeds it back as a
 // move: about one such move in ten bounced back for a moment, so a picker saw
 // the old window again. Moving the X pointer itself, as a real mouse does,
-// has no such echo, so under Wine the mouse goes through xdotool.
-bool UseXdotool() {
-  static const bool use = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") &&
-                          GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES &&
-                          GetFileAttributesW(L"Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES;
-  return use;
+// has no such echo, so under Wine the mouse goes through xdotool, which
+// tools/test names (VISTREL_XDOTOOL, VISTREL_SH: Unix paths). There is no
+// fallback: a test whose input cannot go that way fails, saying why.
+struct Xdo {
+  bool underWine = false;
+  std::wstring sh;                    // the shell's Windows name, for CreateProcess
+  std::string xdotool, tmpUnix;       // for the shell
+  std::wstring tmp;                   // the same temp folder, for this side
+  std::string error;                  // why xdotool cannot be used, if it cannot
+  bool placed = false;                // the screen was seen to sit where xdotool points
+};
+
+// The Windows name Wine gives a Unix path; empty if it has none.
+std::wstring DosName(const char* unixPath) {
+  using Fn = WCHAR*(CDECL*)(LPCSTR);
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  WCHAR* dos = fn ? fn(unixPath) : nullptr;
+  if (!dos) return L"";
+  std::wstring name(dos);
+  HeapFree(GetProcessHeap(), 0, dos);
+  return name;
 }
 
-// Wine's CreateProcess runs a Unix program but hands back no process handle,
-// so the shell leaves a marker file when xdotool is done.
-bool RunXdotool(const std::wstring& args) {
+std::string UnixName(const wchar_t* dosPath) {
+  using Fn = char*(CDECL*)(LPCWSTR);
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unixPath = fn ? fn(dosPath) : nullptr;
+  if (!unixPath) return "";
+  std::string name(unixPath);
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return name;
+}
+
+std::string Quoted(const std::string& s) {  // for sh: '...' with ' as '\''
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// "10.0"; null outside Wine.
+const char* WineVersion() {
+  using Fn = const char*(CDECL*)();
+  static const Fn fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+  return fn ? fn() : nullptr;
+}
+
+Xdo FindXdotool() {
+  Xdo x;
+  x.underWine = WineVersion() != nullptr;
+  if (!x.underWine) return x;
+  const char* xdotool = std::getenv("VISTREL_XDOTOOL");
+  const char* sh = std::getenv("VISTREL_SH");
+  wchar_t tmp[MAX_PATH];
+  const DWORD tmpLength = GetTempPathW(MAX_PATH, tmp);
+  if (!xdotool || !*xdotool || !sh || !*sh) {
+    x.error = "VISTREL_XDOTOOL and VISTREL_SH must name xdotool and sh as Unix paths "
+              "(tools/test and tools/wine-run set them)";
+  } else if (GetFileAttributesW(DosName(xdotool).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    x.error = std::string("VISTREL_XDOTOOL=") + xdotool + " is not there";
+  } else if ((x.sh = DosName(sh)).empty() || GetFileAttributesW(x.sh.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    x.error = std::string("VISTREL_SH=") + sh + " is not there";
+  } else if (!tmpLength || tmpLength >= MAX_PATH || (x.tmpUnix = UnixName(tmp)).empty()) {
+    x.error = "the temp folder has no Unix name";
+  } else {
+    if (x.tmpUnix.back() != '/') x.tmpUnix += '/';
+    x.xdotool = xdotool;
+    x.tmp = tmp;
+    std::printf("note: under Wine %s the test bed moves the mouse with %s, not SendInput\n",
+                WineVersion(), xdotool);
+  }
+  return x;
+}
+
+Xdo& Xdotool() {
+  static Xdo x = FindXdotool();
+  return x;
+}
+
+bool UseXdotool() { return Xdotool().underWine; }
+
+// A failure of the running test naming why input did not go out; once per
+// test, since every later call fails the same way.
+void XdotoolFailed(const std::string& why) {
+  static bool reported;
+  static const testing::TestInfo* reportedIn;
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  if (reported && test == reportedIn) return;
+  reported = true;
+  reportedIn = test;
+  ADD_FAILURE() << "testbed: mouse input under Wine goes through xdotool, and " << why;
+}
+
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+std::string ReadSmallFile(const std::wstring& path) {
+  std::string text;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return text;
+  char buf[512];
+  DWORD got = 0;
+  if (ReadFile(f, buf, sizeof buf, &got, nullptr)) text.assign(buf, got);
+  CloseHandle(f);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+// Runs xdotool with args through the shell. Wine starts a Unix program
+// without a Windows process to wait on, so the shell writes xdotool's exit
+// status into a marker file, made whole by a rename, when it is done. The
+// handles CreateProcess hands back for it are not ours: under Wine 8 closing
+// them closed this exe's own stdout, so they are left alone.
+bool RunXdotool(const std::string& args) {
+  Xdo& x = Xdotool();
+  if (!x.error.empty()) {
+    XdotoolFailed(x.error);
+    return false;
+  }
   static unsigned counter;
-  std::wstring name = L"vistrel-xdo-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++counter);
-  std::wstring marker = L"Z:\\tmp\\" + name;
-  std::wstring cmd = L"Z:\\bin\\sh -c \"/usr/bin/xdotool " + args + L" >/dev/null 2>&1; : >/tmp/" +
-                     name + L"\"";
+  const std::string name = "vistrel-xdo-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++counter);
+  const std::string mark = x.tmpUnix + name;
+  const std::wstring marker = x.tmp + std::wstring(name.begin(), name.end());
+  const std::wstring errors = marker + L".err";
+  std::string script = Quoted(x.xdotool) + " " + args + " >/dev/null 2>" + Quoted(mark + ".err") +
+                       "; echo $? >" + Quoted(mark + ".tmp") + "; mv -f " + Quoted(mark + ".tmp") +
+                       " " + Quoted(mark);
+  std::wstring cmd = L"\"" + x.sh + L"\" -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    XdotoolFailed("starting " + Narrow(x.sh) + " failed (error " + std::to_string(GetLastError()) + ")");
     return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  const ULONGLONG end = GetTickCount64() + 5000;
+  }
+  const ULONGLONG end = GetTickCount64() + 10000;
   while (GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (GetTickCount64() >= end) return false;
+    if (GetTickCount64() >= end) {
+      XdotoolFailed("`xdotool " + args + "` left no mark in " + x.tmpUnix + " within 10 s");
+      return false;
+    }
     Pump(2);
   }
+  const std::string status = ReadSmallFile(marker), said = ReadSmallFile(errors);
   DeleteFileW(marker.c_str());
+  DeleteFileW(errors.c_str());
+  if (status != "0") {
+    XdotoolFailed("`xdotool " + args + "` exited with " + status + ": " + said);
+    return false;
+  }
+  return true;
+}
+
+// xdotool takes X coordinates and the tests give Windows ones: they agree
+// only while Wine's screen sits at the X origin unscaled, as its virtual
+// desktop does on a bare Xvfb. Seen once, before the first move; if not, every
+// input call fails saying so rather than clicking somewhere else.
+bool XdotoolPlacesWindowsPoints() {
+  Xdo& x = Xdotool();
+  if (x.placed) return true;
+  LONG cx, cy;
+  {
+    RealPixels real;
+    cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  }
+  for (POINT p : {POINT{cx / 4 + 3, cy / 4 + 1}, POINT{cx * 3 / 4 - 5, cy * 3 / 4 + 7}}) {
+    POINT at{};
+    auto there = [&] {
+      RealPixels real;
+      GetCursorPos(&at);
+      return at.x == p.x && at.y == p.y;
+    };
+    bool same = false;
+    // Wine may report a move one move late; a nudge and a second move settle it.
+    for (int attempt = 0; attempt < 3 && !same; ++attempt) {
+      if (attempt > 0 && !RunXdotool("mousemove " + std::to_string(p.x + 1) + " " + std::to_string(p.y)))
+        return false;
+      if (!RunXdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y))) return false;
+      same = WaitUntil(there, 1000);
+    }
+    if (!same) {
+      x.error = "it put the X pointer at " + std::to_string(p.x) + "," + std::to_string(p.y) +
+                " where Windows reads " + std::to_string(at.x) + "," + std::to_string(at.y) +
+                ": the Windows screen does not sit at the X origin unscaled, so its clicks would land elsewhere";
+      XdotoolFailed(x.error);
+      return false;
+    }
+  }
+  x.placed = true;
   return true;
 }
 
 // xdotool numbers buttons the X way: 1 left, 2 middle, 3 right.
-const wchar_t* XButton(int button) { return button == 1 ? L"3" : button == 2 ? L"2" : L"1"; }
+const char* XButton(int button) { return button == 1 ? "3" : button == 2 ? "2" : "1"; }
 
 }  // namespace
 
 void MoveMouse(POINT p) {
   // Like a real mouse, the pointer stops at the screen's edges.
-  const LONG vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const LONG vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  LONG vx, vy, vw, vh;
+  {
+    RealPixels real;
+    vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  }
   p.x = p.x < vx ? vx : p.x >= vx + vw ? vx + vw - 1 : p.x;
   p.y = p.y < vy ? vy : p.y >= vy + vh ? vy + vh - 1 : p.y;
-  if (UseXdotool() &&
-      RunXdotool(L"mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y))) {
+  if (UseXdotool()) {
+    if (XdotoolPlacesWindowsPoints()) RunXdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
     Settle();
     return;
   }
@@ -413,7 +606,9 @@ void MoveMouse(POINT p) {
 void MouseDown(int button) {
   static const DWORD flags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN,
                                 MOUSEEVENTF_MIDDLEDOWN};
-  if (!UseXdotool() || !RunXdotool(std::wstring(L"mousedown ") + XButton(button)))
+  if (UseXdotool())
+    RunXdotool(std::string("mousedown ") + XButton(button));
+  else
     SendMouse(flags[button]);
   g_heldButtons |= 1u << button;
   EnsureReaper();
@@ -422,7 +617,9 @@ void MouseDown(int button) {
 
 void MouseUp(int button) {
   static const DWORD flags[] = {MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEUP};
-  if (!UseXdotool() || !RunXdotool(std::wstring(L"mouseup ") + XButton(button)))
+  if (UseXdotool())
+    RunXdotool(std::string("mouseup ") + XButton(button));
+  else
     SendMouse(flags[button]);
   g_heldButtons &= ~(1u << button);
   Settle();
@@ -463,12 +660,14 @@ void TypeText(const std::wstring& text) {
 // ---- reading ---------------------------------------------------------------
 
 RECT WindowRectOf(HWND h) {
+  RealPixels real;
   RECT r{};
   GetWindowRect(h, &r);
   return r;
 }
 
 RECT ClientRectInScreen(HWND h) {
+  RealPixels real;
   RECT r{};
   GetClientRect(h, &r);
   MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&r), 2);
@@ -550,6 +749,7 @@ void RemoveShots(const std::wstring& folder, const std::wstring& name) {
 }
 
 RECT RectIn(HWND h, HWND host) {
+  RealPixels real;
   RECT r = WindowRectOf(h);
   MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
   return r;
@@ -561,6 +761,7 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 void PointAt(POINT p) {
   auto there = [&] {
+    RealPixels real;
     POINT at{};
     GetCursorPos(&at);
     return at.x == p.x && at.y == p.y;
@@ -607,7 +808,10 @@ void ClickSettled(HWND h, DWORD timeoutMs) {
   WaitUntil(
       [&] {
         POINT at{};
-        GetCursorPos(&at);
+        {
+          RealPixels real;
+          GetCursorPos(&at);
+        }
         if (at.x != p.x || at.y != p.y) {
           restingSince = 0;
           MoveMouse(p);

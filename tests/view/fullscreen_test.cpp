@@ -380,7 +380,7 @@ TEST(FullScreenDpi, RealToolCoversTheScreenAtEveryScaling) {
       ~Closer() { CloseTool(tool); }
     } closer{*tool};
     const HWND box = ToolControl(*tool, ids::Picture4);
-    ASSERT_EQ(WidthOf(WindowRectOf(box)), row.boxWidth) << "Wine did not take the dpi setting";
+    ASSERT_EQ(WidthOf(WindowRectOf(box)), row.boxWidth) << "Wine did not take the dpi setting, or rescaled what this thread read";
     ASSERT_EQ(HeightOf(WindowRectOf(box)), row.boxHeight);
     const RECT before = WindowRectOf(tool->form);
     const RECT normalBox = RectIn(box, tool->form);
