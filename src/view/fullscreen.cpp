@@ -50,16 +50,6 @@ void StopWatchingEsc() { g_escWatch.Reset(); }
 
 bool WatchingEsc() { return static_cast<bool>(g_escWatch); }
 
-std::optional<int32_t> ScreenPixelsPlus(float screenTwips, float twipsPerPixel, int32_t allowance) {
-  // A divisor rounded to whole twips would leave part of a dense screen uncovered.
-  if (twipsPerPixel == 0) return std::nullopt;
-  const auto pixels = rt::CLngRound(static_cast<double>(screenTwips) / twipsPerPixel);
-  if (!pixels) return std::nullopt;
-  const int64_t sum = static_cast<int64_t>(*pixels) + allowance;
-  if (sum > INT32_MAX || sum < INT32_MIN) return std::nullopt;
-  return static_cast<int32_t>(sum);
-}
-
 void frmMain::Command6_Click() { fullscreen(); }
 
 void frmMain::Form_KeyPress(int& KeyAscii) {

@@ -7,12 +7,6 @@
 #include <cstdint>
 #include <optional>
 
-// Screen pixels from twips: the twips divided by the twips per pixel as they
-// are (7.5 at 200 % scaling, 8.57 at 175 %), rounded half to even, plus the
-// border allowance. Empty when the divisor is 0 or no number, or when the
-// pixels or the sum do not fit 32 bits.
-std::optional<int32_t> ScreenPixelsPlus(float screenTwips, float twipsPerPixel, int32_t allowance);
-
 // The full-screen box's outer width and height on a monitor: its whole
 // width plus 4 and its whole height plus 3 pixels, wherever it lies. Empty
 // when the monitor has no extent on that axis or the sum does not fit 32 bits.

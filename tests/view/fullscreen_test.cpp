@@ -5,7 +5,7 @@
 // clicks and key presses.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -30,29 +30,6 @@ bool Framed(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & kFrame) == kFram
 bool Frameless(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & kFrame) == 0; }
 
 // ---- arithmetic ----------------------------------------------------------------
-
-TEST(FullScreenArithmetic, ScreenPixelsAreTwipsOverTheExactTwipsPerPixel) {
-  struct Case {
-    float twips, perPixel;
-    int32_t allowance;
-    std::optional<int32_t> pixels;
-  } cases[] = {
-      {15360, 15, 4, 1028},      {11520, 15, 3, 771},  // 1024 x 768 at 96 dpi
-      {19200, 15, 4, 1284},      {15360, 15, 3, 1027},  // the test bed's 1280 x 1024
-      {15360, 12, 4, 1284},      {12800, 10, 4, 1284},  // 1280 px at 120 and 144 dpi
-      {28800, 7.5f, 4, 3844},    {16200, 7.5f, 3, 2163},  // 3840 x 2160 at 192 dpi
-      {1280 * (1440.0f / 168), 1440.0f / 168, 4, 1284},  // 175 %: 8.57 twips per pixel
-      {1024 * (1440.0f / 168), 1440.0f / 168, 3, 1027},
-      {1000.5f, 1, 0, 1000},     {1001.5f, 1, 0, 1002},  // halves go to the even neighbour
-      {1000, 0, 4, std::nullopt},                        // no division by zero
-      {1000, std::nanf(""), 4, std::nullopt},
-      {1.0e12f, 15, 4, std::nullopt},                    // pixels past the 32-bit range
-      {2147483520.0f, 1, 200, std::nullopt},             // the sum past it
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(ScreenPixelsPlus(c.twips, c.perPixel, c.allowance), c.pixels)
-        << c.twips << " twips at " << c.perPixel << " + " << c.allowance;
-}
 
 TEST(FullScreenArithmetic, TheBoxIsTheWholeMonitorPlusTheBorderAllowance) {
   struct Case {
@@ -414,27 +391,38 @@ TEST(FullScreenTwoMonitors, CoversTheMonitorTheToolIsOnAndEscPutsItBack) {
     ASSERT_FALSE(GetEnvironmentVariableW(L"VISTREL_TWO_MONITORS", nullptr, 0)) << "the display shows one monitor";
     GTEST_SKIP() << "one monitor here";
   }
-  const HMONITOR primary = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  const HMONITOR second = monitors[0] == primary ? monitors[1] : monitors[0];
   auto rectOf = [](HMONITOR m) {
     MONITORINFO info{sizeof info};
     GetMonitorInfoW(m, &info);
     return info.rcMonitor;
   };
+  // Told apart by their rectangles: two monitors read at one place are one place to go.
+  const RECT primary = rectOf(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+  RECT second = primary;
+  for (const HMONITOR m : monitors)
+    if (!SameRect(rectOf(m), primary)) second = rectOf(m);
+  if (SameRect(second, primary)) {
+    // Wine 10 on this Xvfb counts both monitors but places both where the primary is.
+    ASSERT_TRUE(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) << "every monitor at 0,0";
+    std::printf("note: this Wine counts %zu monitors but reads every one at the primary's place; not compared\n",
+                monitors.size());
+    GTEST_SKIP() << "no second monitor's place to go to";
+  }
 
   auto target = StartTarget(L"--title TwoMonitorTarget --x 200 --y 600 --w 240 --h 180");
   ASSERT_TRUE(target);
   auto tool = StartToolClosedAtEnd();
   ASSERT_TRUE(tool);
   const HWND form = tool->form, box = ToolControl(*tool, ids::Picture4);
+  auto monitorOfForm = [&] { return rectOf(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST)); };
   ASSERT_TRUE(PickWithMagnifier(*tool, target->main));
   ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdTransfer), [&] { return ParentOf(target->main) == box; }));
 
   auto fullScreenOn = [&] { return IsZoomed(form) && Frameless(form); };
   auto normalView = [&] { return !IsZoomed(form) && Framed(form); };
   // Full screen on the monitor the tool is on, then Esc back to where it was.
-  auto fullScreenAndBack = [&](HMONITOR on) {
-    const RECT m = rectOf(on), before = WindowRectOf(form);
+  auto fullScreenAndBack = [&](const RECT& m) {
+    const RECT before = WindowRectOf(form);
     ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::Command6), fullScreenOn));
     const RECT whole{m.left, m.top, m.left + WidthOf(m) + 4, m.top + HeightOf(m) + 3};
     EXPECT_TRUE(WaitUntil([&] { return SameRect(ClientRectInScreen(form), m); }, kWait));
@@ -447,16 +435,16 @@ TEST(FullScreenTwoMonitors, CoversTheMonitorTheToolIsOnAndEscPutsItBack) {
     EXPECT_TRUE(WaitUntil([&] { return WidthOf(WindowRectOf(box)) == 324; }, kWait));
   };
 
-  ASSERT_EQ(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST), primary);
+  ASSERT_TRUE(SameRect(monitorOfForm(), primary));
   {
     SCOPED_TRACE("on the primary");
     fullScreenAndBack(primary);
   }
   // A person drags the tool by its title bar onto the second monitor.
-  const RECT r = WindowRectOf(form), s = rectOf(second);
+  const RECT r = WindowRectOf(form), s = second;
   const POINT grip{(r.left + r.right) / 2, (r.top + ClientRectInScreen(form).top) / 2};
   Drag(grip, {grip.x + (s.left + s.right - r.left - r.right) / 2, grip.y + (s.top + s.bottom - r.top - r.bottom) / 2}, 10);
-  ASSERT_TRUE(WaitUntil([&] { return MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST) == second; }, kWait));
+  ASSERT_TRUE(WaitUntil([&] { return SameRect(monitorOfForm(), second); }, kWait));
   {
     SCOPED_TRACE("on the second monitor");
     fullScreenAndBack(second);
