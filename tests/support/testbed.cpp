@@ -1,5 +1,7 @@
 #include "testbed.h"
 
+#include <commctrl.h>
+
 #include "form/frmMain.h"
 #include "form/runtime.h"
 
@@ -172,20 +174,30 @@ HWND HandleField(const std::string& line, const char* key) {
   return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(v)));
 }
 
-struct FormSearch {
+struct WindowSearch {
   DWORD pid;
+  const wchar_t* cls;
+  LONG styleMask, style;
   HWND found;
 };
 
-BOOL CALLBACK FindForm(HWND h, LPARAM lp) {
-  auto* s = reinterpret_cast<FormSearch*>(lp);
+BOOL CALLBACK FindShownWindow(HWND h, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(h, &pid);
-  if (pid == s->pid && IsWindowVisible(h) && ClassOf(h) == VISTREL_FORM_CLASS) {
+  if (pid == s->pid && IsWindowVisible(h) && ClassOf(h) == s->cls &&
+      (GetWindowLongW(h, GWL_STYLE) & s->styleMask) == s->style) {
     s->found = h;
     return FALSE;
   }
   return TRUE;
+}
+
+// The first shown top-level window of process pid with the class and the style bits.
+HWND ShownWindow(DWORD pid, const wchar_t* cls, LONG styleMask = 0, LONG style = 0) {
+  WindowSearch s{pid, cls, styleMask, style, nullptr};
+  EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
 }
 
 void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
@@ -328,19 +340,19 @@ bool ProcessAlive(const Target& t) {
 std::optional<Tool> StartTool(const std::wstring& args) {
   auto launched = Launch(L"vistrel.exe", args, nullptr);
   if (!launched) return std::nullopt;
-  FormSearch s{launched->pid, nullptr};
+  HWND form = nullptr;
   WaitUntil(
       [&] {
-        EnumWindows(FindForm, reinterpret_cast<LPARAM>(&s));
-        return s.found || WaitForSingleObject(launched->process, 0) == WAIT_OBJECT_0;
+        form = ShownWindow(launched->pid, VISTREL_FORM_CLASS);
+        return form || WaitForSingleObject(launched->process, 0) == WAIT_OBJECT_0;
       },
       kStartTimeoutMs);
-  if (!s.found) {
+  if (!form) {
     TerminateProcess(launched->process, 1);
     CloseHandle(launched->process);
     return std::nullopt;
   }
-  return Tool{launched->process, launched->pid, s.found};
+  return Tool{launched->process, launched->pid, form};
 }
 
 std::shared_ptr<Tool> StartToolClosedAtEnd() {
@@ -825,27 +837,8 @@ void ClickSettled(HWND h, DWORD timeoutMs) {
   MouseUp();
 }
 
-namespace {
-struct TipSearch {
-  DWORD pid;
-  bool balloon;
-  HWND found;
-};
-BOOL CALLBACK FindTip(HWND h, LPARAM lp) {
-  auto* s = reinterpret_cast<TipSearch*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  const bool balloon = (GetWindowLongW(h, GWL_STYLE) & 0x40) != 0;  // TTS_BALLOON
-  if (pid == s->pid && IsWindowVisible(h) && ClassOf(h) == L"tooltips_class32" && balloon == s->balloon)
-    s->found = h;
-  return !s->found;
-}
-}  // namespace
-
 HWND ShownToolTip(const Tool& tool, bool balloon) {
-  TipSearch s{tool.pid, balloon, nullptr};
-  EnumWindows(FindTip, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return ShownWindow(tool.pid, TOOLTIPS_CLASSW, TTS_BALLOON, balloon ? TTS_BALLOON : 0);
 }
 
 std::unique_ptr<frmMain> OpenForm(DWORD timeoutMs) {
