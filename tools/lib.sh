@@ -62,55 +62,97 @@ vistrel_stop_wine() {
 }
 
 # ---- Two monitors -----------------------------------------------------------
-# vistrel_start_dual_display PREFIX: a second private Xvfb on which Wine sees
-# two monitors of different sizes, a 1280x1024 primary at 0,0 and a 1024x768
-# one to its right, and the Wine prefix PREFIX for it (tools/wine-prefix-dual).
-# Exports VISTREL_DUAL_DISPLAY and VISTREL_DUAL_WINEPREFIX, which tools/wine-run
-# uses for tests that have VISTREL_TWO_MONITORS=1.
+# vistrel_start_dual_display PREFIX: a second private X server on which Wine
+# sees two monitors of different sizes, a 1280x1024 primary at 0,0 and a
+# 1024x768 one to its right, and the Wine prefix PREFIX for it
+# (tools/wine-prefix-dual). Xorg with the dummy driver, not Xvfb: its two
+# RandR outputs are what Wine 8 and Wine 10 both read as two monitors (Wine 10
+# reads Xvfb's xrandr --setmonitor ones both at 0,0). Its config and log lie
+# beside PREFIX. Exports VISTREL_DUAL_DISPLAY and VISTREL_DUAL_WINEPREFIX,
+# which tools/wine-run uses for tests that have VISTREL_TWO_MONITORS=1.
 vistrel_start_dual_display() {
   VISTREL_DUAL_WINEPREFIX=$1
   vistrel_stop_wine "$VISTREL_DUAL_WINEPREFIX"
-  vistrel_start_two_monitor_xvfb || return 1
+  vistrel_start_two_monitor_xorg "$VISTREL_DUAL_WINEPREFIX" || return 1
   DISPLAY=$VISTREL_DUAL_DISPLAY bash "$VISTREL_ROOT/tools/wine-prefix-dual" "$VISTREL_DUAL_WINEPREFIX" || return 1
   export VISTREL_DUAL_WINEPREFIX=$(cd "$VISTREL_DUAL_WINEPREFIX" && pwd)
 }
 
-vistrel_start_two_monitor_xvfb() {
-  local n i
+# No input devices (xdotool types through XTEST), no VT of its own (it runs
+# without a console, beside other runs' servers); both modes are listed, the
+# second output gets its own with xrandr.
+vistrel_write_dual_xorg_conf() {
+  cat >"$1" <<'CONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoEnableDevices" "false"
+  Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 65536
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync
+  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 2304 1024
+    Modes "1280x1024"
+  EndSubSection
+EndSection
+CONF
+}
+
+vistrel_start_two_monitor_xorg() {
+  local base=$1 n i
+  vistrel_write_dual_xorg_conf "$base.xorg.conf" || return 1
   for n in $(seq 90 189); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    # -noreset keeps the monitors when the last client leaves.
-    Xvfb ":$n" -screen 0 2304x1024x24 -nolisten tcp -ac -noreset >/dev/null 2>&1 &
-    VISTREL_DUAL_XVFB_PID=$!
+    # -noreset keeps the outputs' layout when the last client leaves.
+    Xorg ":$n" -config "$base.xorg.conf" -logfile "$base.xorg.log" -nolisten tcp -ac -noreset \
+      -novtswitch -sharevts >/dev/null 2>&1 &
+    VISTREL_DUAL_XORG_PID=$!
     for i in $(seq 1 100); do
-      kill -0 "$VISTREL_DUAL_XVFB_PID" 2>/dev/null || break
+      kill -0 "$VISTREL_DUAL_XORG_PID" 2>/dev/null || break
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        if [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$VISTREL_DUAL_XVFB_PID" ]; then
+        if [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$VISTREL_DUAL_XORG_PID" ]; then
           export VISTREL_DUAL_DISPLAY=":$n"
           vistrel_set_two_monitors "$VISTREL_DUAL_DISPLAY" && return 0
-          kill "$VISTREL_DUAL_XVFB_PID" 2>/dev/null
-          wait "$VISTREL_DUAL_XVFB_PID" 2>/dev/null
-          VISTREL_DUAL_XVFB_PID=
+          kill "$VISTREL_DUAL_XORG_PID" 2>/dev/null
+          wait "$VISTREL_DUAL_XORG_PID" 2>/dev/null
+          VISTREL_DUAL_XORG_PID=
           return 1
         fi
         break
       fi
       sleep 0.1
     done
-    kill "$VISTREL_DUAL_XVFB_PID" 2>/dev/null
-    wait "$VISTREL_DUAL_XVFB_PID" 2>/dev/null
+    kill "$VISTREL_DUAL_XORG_PID" 2>/dev/null
+    wait "$VISTREL_DUAL_XORG_PID" 2>/dev/null
   done
-  echo "no free X display between :90 and :189 for two monitors" >&2
+  VISTREL_DUAL_XORG_PID=
+  echo "no free X display between :90 and :189 for two monitors (Xorg log $base.xorg.log)" >&2
   return 1
 }
 
-# Monitors outlive the clients that set them: leftovers go first, or Wine may
-# see overlapping ones.
+# The dummy driver's first output comes up as the primary; the second one is
+# given its mode and put to its right.
 vistrel_set_two_monitors() {
-  local d=$1 m
-  for m in left right; do xrandr -d "$d" --delmonitor "$m" >/dev/null 2>&1; done
-  xrandr -d "$d" --setmonitor '*left' 1280/338x1024/270+0+0 screen >/dev/null 2>&1 \
-    && xrandr -d "$d" --setmonitor right 1024/270x768/203+1280+0 none >/dev/null 2>&1 \
+  local d=$1
+  xrandr -d "$d" --addmode DUMMY1 1024x768 >/dev/null 2>&1
+  xrandr -d "$d" --output DUMMY0 --mode 1280x1024 --pos 0x0 --primary \
+      --output DUMMY1 --mode 1024x768 --pos 1280x0 >/dev/null 2>&1 \
     && [ "$(xrandr -d "$d" --listmonitors | head -n1)" = "Monitors: 2" ] \
     || { echo "xrandr could not set two monitors on $d" >&2; return 1; }
 }
@@ -120,10 +162,10 @@ vistrel_set_two_monitors() {
 vistrel_stop_dual_display() {
   local rc=$?
   [ -n "${VISTREL_DUAL_WINEPREFIX:-}" ] && vistrel_stop_wine "$VISTREL_DUAL_WINEPREFIX"
-  if [ -n "${VISTREL_DUAL_XVFB_PID:-}" ]; then
-    kill "$VISTREL_DUAL_XVFB_PID" 2>/dev/null
-    wait "$VISTREL_DUAL_XVFB_PID" 2>/dev/null
-    VISTREL_DUAL_XVFB_PID=
+  if [ -n "${VISTREL_DUAL_XORG_PID:-}" ]; then
+    kill "$VISTREL_DUAL_XORG_PID" 2>/dev/null
+    wait "$VISTREL_DUAL_XORG_PID" 2>/dev/null
+    VISTREL_DUAL_XORG_PID=
   fi
   return "$rc"
 }
