@@ -15,36 +15,44 @@ vistrel_build() {
   cmake --build "$build" -j "$(nproc)"
 }
 
-# Start a private Xvfb on the first free display from :90 up; sets
-# VISTREL_XVFB_PID and DISPLAY. Xvfb's own lock file settles races between
-# two runs that pick the same number: the loser exits and we try the next.
-vistrel_start_xvfb() {
-  local n log
+# vistrel_claim_display PIDVAR SERVER ARGS...: starts the X server SERVER
+# ":N" ARGS on the first free display from :90 up and waits until it
+# answers; sets VISTREL_CLAIMED_DISPLAY, and PIDVAR to the server's pid. The
+# server's own lock file settles races between two runs that pick the same
+# number: the loser exits and we try the next.
+vistrel_claim_display() {
+  local pidvar=$1 server=$2 n i pid
+  shift 2
   for n in $(seq 90 189); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    log=$(mktemp)
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >"$log" 2>&1 &
-    VISTREL_XVFB_PID=$!
-    local i
+    "$server" ":$n" "$@" >/dev/null 2>&1 &
+    pid=$!
+    # Known at once, so a run stopped meanwhile still ends it.
+    printf -v "$pidvar" '%s' "$pid"
     for i in $(seq 1 100); do
-      if ! kill -0 "$VISTREL_XVFB_PID" 2>/dev/null; then break; fi
+      kill -0 "$pid" 2>/dev/null || break
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
         # Only ours if the lock names our pid.
-        if [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$VISTREL_XVFB_PID" ]; then
-          rm -f "$log"
-          export DISPLAY=":$n"
+        if [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ]; then
+          VISTREL_CLAIMED_DISPLAY=":$n"
           return 0
         fi
         break
       fi
       sleep 0.1
     done
-    kill "$VISTREL_XVFB_PID" 2>/dev/null
-    wait "$VISTREL_XVFB_PID" 2>/dev/null
-    rm -f "$log"
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    printf -v "$pidvar" '%s' ""
   done
-  echo "no free X display between :90 and :189" >&2
   return 1
+}
+
+# Start a private Xvfb; sets VISTREL_XVFB_PID and DISPLAY.
+vistrel_start_xvfb() {
+  vistrel_claim_display VISTREL_XVFB_PID Xvfb -screen 0 1280x1024x24 -nolisten tcp -ac \
+    || { echo "no free X display between :90 and :189" >&2; return 1; }
+  export DISPLAY=$VISTREL_CLAIMED_DISPLAY
 }
 
 vistrel_stop_xvfb() {
@@ -115,34 +123,20 @@ CONF
 }
 
 vistrel_start_two_monitor_xorg() {
-  local base=$1 n i
+  local base=$1
   vistrel_write_dual_xorg_conf "$base.xorg.conf" || return 1
-  for n in $(seq 90 189); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    # -noreset keeps the outputs' layout when the last client leaves.
-    Xorg ":$n" -config "$base.xorg.conf" -logfile "$base.xorg.log" -nolisten tcp -ac -noreset \
-      -novtswitch -sharevts >/dev/null 2>&1 &
-    VISTREL_DUAL_XORG_PID=$!
-    for i in $(seq 1 100); do
-      kill -0 "$VISTREL_DUAL_XORG_PID" 2>/dev/null || break
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        if [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$VISTREL_DUAL_XORG_PID" ]; then
-          export VISTREL_DUAL_DISPLAY=":$n"
-          vistrel_set_two_monitors "$VISTREL_DUAL_DISPLAY" && return 0
-          kill "$VISTREL_DUAL_XORG_PID" 2>/dev/null
-          wait "$VISTREL_DUAL_XORG_PID" 2>/dev/null
-          VISTREL_DUAL_XORG_PID=
-          return 1
-        fi
-        break
-      fi
-      sleep 0.1
-    done
-    kill "$VISTREL_DUAL_XORG_PID" 2>/dev/null
-    wait "$VISTREL_DUAL_XORG_PID" 2>/dev/null
-  done
+  # -noreset keeps the outputs' layout when the last client leaves.
+  if ! vistrel_claim_display VISTREL_DUAL_XORG_PID Xorg -config "$base.xorg.conf" -logfile "$base.xorg.log" \
+      -nolisten tcp -ac -noreset -novtswitch -sharevts; then
+    VISTREL_DUAL_XORG_PID=
+    echo "no free X display between :90 and :189 for two monitors (Xorg log $base.xorg.log)" >&2
+    return 1
+  fi
+  export VISTREL_DUAL_DISPLAY=$VISTREL_CLAIMED_DISPLAY
+  vistrel_set_two_monitors "$VISTREL_DUAL_DISPLAY" && return 0
+  kill "$VISTREL_DUAL_XORG_PID" 2>/dev/null
+  wait "$VISTREL_DUAL_XORG_PID" 2>/dev/null
   VISTREL_DUAL_XORG_PID=
-  echo "no free X display between :90 and :189 for two monitors (Xorg log $base.xorg.log)" >&2
   return 1
 }
 
