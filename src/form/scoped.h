@@ -102,6 +102,25 @@ class ScopedFile {
   HANDLE h_;
 };
 
+// A kernel handle (thread, event) closed with CloseHandle.
+class ScopedHandle {
+ public:
+  ScopedHandle() = default;
+  explicit ScopedHandle(HANDLE h) : h_(h) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { Reset(); }
+  void Reset(HANDLE h = nullptr) {
+    if (h_) CloseHandle(h_);
+    h_ = h;
+  }
+  HANDLE Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
 // A hook from SetWindowsHookEx, removed with UnhookWindowsHookEx.
 class ScopedHook {
  public:

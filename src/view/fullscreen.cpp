@@ -1,13 +1,24 @@
 #include "view/fullscreen.h"
 
+#include <atomic>
+
 #include "form/convert.h"
 #include "form/frmMain.h"
 #include "form/scoped.h"
 
 namespace {
 
-rt::ScopedHook g_escWatch;
+// The watch runs on a thread of its own that does nothing else, so no key
+// typed anywhere ever waits for the form's thread, however busy it is.
+rt::ScopedHandle g_watchThread;
+DWORD g_watchThreadId = 0;
+std::atomic<bool> g_watchHooked{false};
 HWND g_escForm = nullptr;
+DWORD g_formThread = 0;
+
+// Stopping waits this long for the watch to take its hook off; it never
+// blocks, so only a process already falling apart would make it wait at all.
+constexpr DWORD kWatchEndMs = 2000;
 
 std::optional<int32_t> ExtentPlus(LONG from, LONG to, int32_t allowance) {
   const int64_t sum = static_cast<int64_t>(to) - from + allowance;
@@ -23,17 +34,31 @@ HWND KeyboardTarget(HWND foreground) {
   return GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : foreground;
 }
 
-// Keys bound for our own thread reach the form's key preview; only Esc bound
-// for another thread's window inside the active form is posted. The leaving
-// itself waits for the posted message: a hook that keeps a key waiting is dropped.
+// Keys bound for the form's own thread reach its key preview; only Esc bound
+// for another thread's window inside the active form is posted. It only
+// decides and posts: a hook that keeps a key waiting is dropped by Windows.
 LRESULT CALLBACK EscWatchProc(int code, WPARAM wp, LPARAM lp) {
   if (code == HC_ACTION && wp == WM_KEYDOWN && reinterpret_cast<KBDLLHOOKSTRUCT*>(lp)->vkCode == VK_ESCAPE) {
     const HWND foreground = GetForegroundWindow();
     if (foreground && GetAncestor(foreground, GA_ROOT) == g_escForm &&
-        GetWindowThreadProcessId(KeyboardTarget(foreground), nullptr) != GetCurrentThreadId())
+        GetWindowThreadProcessId(KeyboardTarget(foreground), nullptr) != g_formThread)
       PostMessageW(g_escForm, kMsgEscInProgram, 0, 0);
   }
   return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// The watch thread: hooks the keyboard, says so, and runs the loop that low-level
+// hooks are called from until it is told to quit.
+DWORD WINAPI WatchKeys(LPVOID ready) {
+  MSG m;
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // a queue, so the quit can be posted at once
+  rt::ScopedHook hook;
+  hook.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, EscWatchProc, GetModuleHandleW(nullptr), 0));
+  g_watchHooked = static_cast<bool>(hook);
+  SetEvent(ready);
+  if (!g_watchHooked) return 1;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  return 0;
 }
 
 }  // namespace
@@ -42,13 +67,27 @@ std::optional<int32_t> FullScreenWidth(const RECT& monitor) { return ExtentPlus(
 std::optional<int32_t> FullScreenHeight(const RECT& monitor) { return ExtentPlus(monitor.top, monitor.bottom, 3); }
 
 void WatchEsc(HWND form) {
+  StopWatchingEsc();
   g_escForm = form;
-  g_escWatch.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, EscWatchProc, GetModuleHandleW(nullptr), 0));
+  g_formThread = GetWindowThreadProcessId(form, nullptr);
+  rt::ScopedHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!ready) return;
+  g_watchThread.Reset(CreateThread(nullptr, 0, WatchKeys, ready.Get(), 0, &g_watchThreadId));
+  if (!g_watchThread) return;
+  // Watching once this returns, as the hook on the form's thread was.
+  const HANDLE waits[] = {ready.Get(), g_watchThread.Get()};
+  WaitForMultipleObjects(2, waits, FALSE, kWatchEndMs);
 }
 
-void StopWatchingEsc() { g_escWatch.Reset(); }
+void StopWatchingEsc() {
+  if (!g_watchThread) return;
+  PostThreadMessageW(g_watchThreadId, WM_QUIT, 0, 0);
+  WaitForSingleObject(g_watchThread.Get(), kWatchEndMs);
+  g_watchThread.Reset();
+  g_watchHooked = false;
+}
 
-bool WatchingEsc() { return static_cast<bool>(g_escWatch); }
+bool WatchingEsc() { return g_watchThread && g_watchHooked; }
 
 void frmMain::Command6_Click() { fullscreen(); }
 

@@ -18,8 +18,9 @@ std::optional<int32_t> FullScreenHeight(const RECT& monitor);
 constexpr UINT kMsgEscInProgram = WM_APP + 1;
 
 // Watches the keyboard for Esc on behalf of `form` until StopWatchingEsc:
-// a low-level hook on this thread that passes every key on, keeps none, and
-// only posts kMsgEscInProgram when the tool's window is the active one.
+// a low-level hook on a thread of its own that passes every key on, keeps
+// none, and only posts kMsgEscInProgram when the tool's window is the active
+// one. Stopping ends the thread.
 void WatchEsc(HWND form);
 void StopWatchingEsc();
 bool WatchingEsc();
