@@ -103,6 +103,10 @@ void frmMain::OnDestroying() {
 
 void frmMain::OnKeyPress(int& keyAscii) { Form_KeyPress(keyAscii); }
 
+bool frmMain::OnQueryEndSession(LPARAM reason) { return Form_QueryEndSession(reason); }
+
+void frmMain::OnEndSession(LPARAM reason) { Form_EndSession(reason); }
+
 void frmMain::OnAppMessage(UINT msg) {
   if (msg == kMsgEscInProgram) Form_EscInProgram();
 }
@@ -160,6 +164,49 @@ void frmMain::Form_Unload(int& Cancel) {
   if (h != 0) {
     if (const auto parent = rt::CLng(Text1.Text())) CurWindow().SetWindowParent(GiveBackParent(h, *parent));
   }
+}
+
+// ---- The end of the session -------------------------------------------------
+
+namespace {
+
+// A program asked at the end of a session that has not answered by then
+// counts as agreeing, as Windows counts a program that hangs.
+constexpr UINT kSessionAnswerMs = 5000;
+// As many as the tool notes where they came from.
+constexpr int kMostBorrowed = 64;
+
+}  // namespace
+
+// Windows asks only top-level windows, so a window inside ours would never
+// hear of it: each borrowed one is asked here as if it stood alone, and its
+// program's refusal is ours.
+bool frmMain::Form_QueryEndSession(LPARAM lParam) {
+  HWND borrowed[kMostBorrowed];
+  const int n = BorrowedWindows(hWnd(), borrowed, kMostBorrowed);
+  for (int i = 0; i < n && i < kMostBorrowed; ++i) {
+    DWORD_PTR agreed = TRUE;
+    if (SendMessageTimeoutW(borrowed[i], WM_QUERYENDSESSION, 0, lParam, SMTO_ABORTIFHUNG, kSessionAnswerMs,
+                            &agreed) &&
+        !agreed)
+      return false;
+  }
+  return true;
+}
+
+// Every borrowed window goes home as at closing, and only then is its program
+// told, so that what it saves and closes is its own window, not one that
+// dies with ours: our process may be ended the moment this returns.
+void frmMain::Form_EndSession(LPARAM lParam) {
+  HWND borrowed[kMostBorrowed];
+  const int n = BorrowedWindows(hWnd(), borrowed, kMostBorrowed);
+  StopWatchingEsc();
+  int cancel = 0;
+  Form_Unload(cancel);
+  GiveBackBorrowedWindows(hWnd());
+  for (int i = 0; i < n && i < kMostBorrowed; ++i)
+    if (IsWindow(borrowed[i]) && GetAncestor(borrowed[i], GA_ROOT) != hWnd())
+      SendMessageTimeoutW(borrowed[i], WM_ENDSESSION, TRUE, lParam, SMTO_ABORTIFHUNG, kSessionAnswerMs, nullptr);
 }
 
 std::wstring SizeCaption(float contentWidth, float contentHeight) {

@@ -74,6 +74,8 @@ class frmMain final : public rt::Form {
   // Lifecycle and always-on-top.
   void Form_Load();
   void Form_Unload(int& Cancel);
+  bool Form_QueryEndSession(LPARAM lParam);
+  void Form_EndSession(LPARAM lParam);
   void Check1_Click();
 
   // Picking a window.
@@ -117,6 +119,8 @@ class frmMain final : public rt::Form {
   void OnDestroying() override;
   void OnKeyPress(int& keyAscii) override;
   void OnAppMessage(UINT msg) override;
+  bool OnQueryEndSession(LPARAM reason) override;
+  void OnEndSession(LPARAM reason) override;
   void OnClick(rt::Control& control) override;
   void OnMouseDown(rt::Control& c, int button, int shift, float x, float y) override;
   void OnMouseMove(rt::Control& c, int button, int shift, float x, float y) override;

@@ -1142,6 +1142,11 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_QUERYENDSESSION:
+      return OnQueryEndSession(lp) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wp) OnEndSession(lp);  // else the end was called off: nothing changed
+      return 0;
     case WM_DESTROY:
       OnDestroying();  // the children still exist here
       // The tooltips are not owned by the form, so they do not go with it.

@@ -330,6 +330,10 @@ class Form {
   virtual void OnMouseUp(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   // A message from WM_APP up, posted to the form.
   virtual void OnAppMessage(UINT msg) { (void)msg; }
+  // The session is about to end: false refuses. Then, once it ends for sure,
+  // OnEndSession; our process may be ended at any moment after it returns.
+  virtual bool OnQueryEndSession(LPARAM reason) { (void)reason; return true; }
+  virtual void OnEndSession(LPARAM reason) { (void)reason; }
 
   // A balloon at the control saying `text`: not modal, gone after `ms` or at
   // the next click on the form. The text is the balloon tool's own text.

@@ -36,22 +36,40 @@ HWND HomeOf(HWND window) {
   return parent && IsWindow(parent) && !Ours(parent) ? parent : nullptr;
 }
 
+// Borrowed windows as a walk finds them: all counted, noted while there is room.
+struct Borrowed {
+  HWND* list;
+  int room;
+  int count = 0;
+  void Add(HWND window) {
+    if (list && count < room) list[count] = window;
+    ++count;
+  }
+};
+
 // Walks our own windows only: a borrowed window keeps its own children.
-int GiveBackFrom(HWND ours) {
-  int given = 0;
+void WalkBorrowed(HWND ours, bool giveBack, Borrowed& out) {
   HWND child = GetWindow(ours, GW_CHILD);
   while (child) {
     const HWND next = GetWindow(child, GW_HWNDNEXT);
-    if (!Ours(child)) {
+    if (Ours(child)) {
+      WalkBorrowed(child, giveBack, out);
+    } else if (!giveBack) {
+      out.Add(child);
+    } else {
       const HWND home = HomeOf(child);
       // A home that refuses it (now inside it, or gone meanwhile): top-level.
-      if (SetParent(child, home) || (home && SetParent(child, nullptr))) ++given;
-    } else {
-      given += GiveBackFrom(child);
+      if (SetParent(child, home) || (home && SetParent(child, nullptr))) out.Add(child);
     }
     child = next;
   }
-  return given;
+}
+
+int WalkHost(HWND host, bool giveBack, HWND* list, int room) {
+  if (!host || !IsWindow(host) || !Ours(host)) return 0;
+  Borrowed out{list, room};
+  WalkBorrowed(host, giveBack, out);
+  return out.count;
 }
 
 LONG WINAPI GiveBackOnFault(EXCEPTION_POINTERS* info) {
@@ -85,10 +103,9 @@ void RememberOrigin(HWND window) {
   if (g_originCount < static_cast<int>(ARRAYSIZE(g_origins))) g_origins[g_originCount++] = {window, parent};
 }
 
-int GiveBackBorrowedWindows(HWND host) {
-  if (!host || !IsWindow(host) || !Ours(host)) return 0;
-  return GiveBackFrom(host);
-}
+int GiveBackBorrowedWindows(HWND host, HWND* given, int room) { return WalkHost(host, true, given, room); }
+
+int BorrowedWindows(HWND host, HWND* found, int room) { return WalkHost(host, false, found, room); }
 
 void GuardBorrowedWindows(HWND host) {
   g_guardedHost = host;

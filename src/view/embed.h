@@ -18,8 +18,13 @@ void RememberOrigin(HWND window);
 // Gives every window of another process that sits in `host` or in one of our
 // windows inside it back to the parent it had when it was first embedded;
 // top-level when that parent is gone or is ours (ours die with us). Windows
-// are neither moved nor restyled. Returns how many were given back.
-int GiveBackBorrowedWindows(HWND host);
+// are neither moved nor restyled. Returns how many were given back, and
+// notes them in `given` (up to `room`).
+int GiveBackBorrowedWindows(HWND host, HWND* given = nullptr, int room = 0);
+
+// The windows of other processes inside `host` that GiveBackBorrowedWindows
+// would give back, noted in `found` (up to `room`); how many there are.
+int BorrowedWindows(HWND host, HWND* found, int room);
 
 // From now on, a fault that would end the process (an exception no one
 // handles, an abort) first gives the borrowed windows inside `host` back

@@ -8,6 +8,9 @@
 //   --x N --y N --w N --h N   outer rectangle in screen pixels
 //   --children        adds a BUTTON "OK" and an EDIT
 //   --popup           adds "Palette", a tool window the main window owns, left of it
+//   --session-log PATH   appends a line to PATH for each WM_QUERYENDSESSION and
+//                     WM_ENDSESSION its main window gets, saying whether it was top-level
+//   --refuse-end      answers WM_QUERYENDSESSION with FALSE, as a program with unsaved work
 // Posting it testbed::kMsgTargetHang makes it stop answering for a while;
 // kMsgTargetEscCount asks how many Esc presses it got. A click on its main
 // window gives that window the keyboard, as most programs do.
@@ -24,6 +27,22 @@ namespace {
 
 HWND g_main;
 LRESULT g_escPresses;
+DWORD g_lastKeyTick;
+const wchar_t* g_sessionLog;
+bool g_refuseEnd;
+
+// One line per message, written through at once: the process may be ended next.
+void LogSession(const char* what, WPARAM wp) {
+  if (!g_sessionLog) return;
+  const HANDLE f = CreateFileW(g_sessionLog, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  char line[64];
+  const bool topLevel = GetAncestor(g_main, GA_PARENT) == GetDesktopWindow();
+  const int n = std::snprintf(line, sizeof line, "%s %d toplevel=%d\n", what, static_cast<int>(wp), topLevel);
+  DWORD written = 0;
+  WriteFile(f, line, static_cast<DWORD>(n), &written, nullptr);
+  CloseHandle(f);
+}
 
 LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -34,6 +53,15 @@ LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case testbed::kMsgTargetEscCount:
       return g_escPresses;
+    case testbed::kMsgTargetLastKeyTick:
+      return g_lastKeyTick;
+    case WM_QUERYENDSESSION:
+      if (h != g_main) break;
+      LogSession("query", wp);
+      return g_refuseEnd ? FALSE : TRUE;
+    case WM_ENDSESSION:
+      if (h == g_main) LogSession("end", wp);
+      return 0;
     case WM_LBUTTONDOWN:
       if (h == g_main) SetFocus(h);
       return 0;
@@ -70,6 +98,8 @@ int wmain(int argc, wchar_t** argv) {
     else if (a == L"--no-title") title = L"";
     else if (a == L"--children") children = true;
     else if (a == L"--popup") popup = true;
+    else if (a == L"--session-log" && hasValue) g_sessionLog = argv[++i];
+    else if (a == L"--refuse-end") g_refuseEnd = true;
     else if (a == L"--x" && hasValue) x = _wtoi(argv[++i]);
     else if (a == L"--y" && hasValue) y = _wtoi(argv[++i]);
     else if (a == L"--w" && hasValue) w = _wtoi(argv[++i]);
@@ -119,6 +149,7 @@ int wmain(int argc, wchar_t** argv) {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (m.message == WM_QUIT) return 0;
+      if (m.message == WM_KEYDOWN) g_lastKeyTick = GetTickCount();
       if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) ++g_escPresses;
       TranslateMessage(&m);
       DispatchMessageW(&m);

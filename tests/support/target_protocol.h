@@ -14,5 +14,8 @@ constexpr UINT kMsgTargetPid = WM_APP + 1;
 constexpr UINT kMsgTargetHang = WM_APP + 2;
 // vistrel_target.exe answers this with how many Esc presses its windows got.
 constexpr UINT kMsgTargetEscCount = WM_APP + 3;
+// vistrel_target.exe answers this with GetTickCount() when it last took a key
+// from its queue, 0 before the first.
+constexpr UINT kMsgTargetLastKeyTick = WM_APP + 4;
 
 }  // namespace testbed
