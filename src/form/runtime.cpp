@@ -1035,6 +1035,8 @@ void Form::ShowNotice(const Control& at, std::wstring_view text, UINT ms) {
   const bool fresh = !notice_;
   if (fresh) notice_ = CreateToolTip(TTS_BALLOON);
   if (!notice_) return;
+  // A sentence wraps into a few lines instead of running across the screen.
+  if (fresh) SendMessageW(notice_, TTM_SETMAXTIPWIDTH, 0, MulDiv(360, ScreenDpi(LOGPIXELSX), 96));
   const std::wstring said(text);
   TTTOOLINFOW ti = ToolInfo(hwnd_, 0, TTF_TRACK, said.c_str());
   // A balloon that shows redraws at each placing message: only a new place is sent.

@@ -1,5 +1,7 @@
 #include "form/tips.h"
 
+#include "form/convert.h"
+
 namespace {
 
 // One row per text, one column per language; a third language is one more
@@ -19,6 +21,10 @@ constexpr const wchar_t* kTips[][2] = {
     {L"Ratio for + and -: height = width \u00D7 this (0.2 to 5; 1.33 is 4:3)",
      L"+ 和 - 的比例：高 = 宽 \u00D7 此数（0.2 到 5；1.33 即 4:3）"},
     {L"Saved ", L"已保存 "},
+    {L"This window belongs to a program running as administrator. To show it here, run Vistrel as administrator too.",
+     L"该窗口属于以管理员身份运行的程序。要在此显示它，请也以管理员身份运行 Vistrel。"},
+    {L"The program is not responding. Try again when it responds.", L"该程序没有响应。请在它响应后再试。"},
+    {L"The window could not be moved here: ", L"无法把该窗口移到这里："},
 };
 
 }  // namespace
@@ -30,4 +36,15 @@ const wchar_t* TipText(Tip tip, int language) { return kTips[static_cast<int>(ti
 const wchar_t* TipText(Tip tip) {
   static const int language = TipLanguage(GetUserDefaultUILanguage());
   return TipText(tip, language);
+}
+
+std::wstring RefusalText(DWORD error) {
+  if (error == ERROR_ACCESS_DENIED) return TipText(Tip::Elevated);
+  std::wstring text = TipText(Tip::NotMoved);
+  wchar_t said[256];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, said,
+                           ARRAYSIZE(said), nullptr);
+  while (n > 0 && (said[n - 1] == L'\r' || said[n - 1] == L'\n' || said[n - 1] == L' ')) --n;
+  // Without the system's words, the number still tells a helper what went wrong.
+  return n ? text.append(said, n) : text + L"error " + rt::DecimalText(static_cast<int32_t>(error));
 }

@@ -5,6 +5,7 @@
 #include "form/Module1.h"
 #include "form/convert.h"
 #include "form/frmMain.h"
+#include "form/tips.h"
 #include "view/fullscreen.h"
 
 namespace {
@@ -87,11 +88,10 @@ int32_t GiveBackParent(int32_t window, int32_t recorded) {
   return !child && recorded != 0 && ToHwnd(recorded) == GetWindow(h, GW_OWNER) ? 0 : recorded;
 }
 
-void RememberOrigin(HWND window) {
+void RememberOrigin(HWND window, HWND parent) {
   if (!IsWindow(window)) return;
   for (int i = 0; i < g_originCount; ++i)
     if (g_origins[i].window == window) return;  // the first embedding counts
-  HWND parent = GetAncestor(window, GA_PARENT);
   if (parent == GetDesktopWindow()) parent = nullptr;
   // Reuse the slot of a window that is gone, so the table stays small.
   for (int i = 0; i < g_originCount; ++i)
@@ -136,14 +136,39 @@ void frmMain::FitTarget() {
 
 // ---- Embedding and release (errors ignored: each step stands alone) ----------
 
+namespace {
+
+// How long "传输" waits for a program to show it answers; a program that does
+// not would hold up the tool once its window is inside.
+constexpr UINT kAnswerMs = 200;
+// How long the notice of a window not taken stays, unless a click comes first.
+constexpr UINT kNotTakenNoticeMs = 6000;
+
+bool Answers(HWND window) {
+  DWORD_PTR ignored = 0;
+  return !IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
+}
+
+}  // namespace
+
+// All or nothing: the window is re-parented before it is fitted, so one that
+// refuses to come (a program running as administrator) stays as it was, is
+// not noted as borrowed, and the user is told why.
 void frmMain::cmdTransfer_Click() {
   Picture4.SetVisible(true);
   SetPauseCaption(L"暂停");
   const HWND h = ToHwnd(CurWindow().hwnd);
+  if (!Answers(h)) return ShowNotice(cmdTransfer, TipText(Tip::NotResponding), kNotTakenNoticeMs);
+  const HWND origin = GetAncestor(h, GA_PARENT);
+  if (!CurWindow().SetWindowParent(FromHwnd(Picture4.hWnd()))) {
+    const DWORD error = GetLastError();
+    // A handle that names no window has nothing to keep safe and nothing to say.
+    if (IsWindow(h)) ShowNotice(cmdTransfer, RefusalText(error), kNotTakenNoticeMs);
+    return;
+  }
+  RememberOrigin(h, origin);
   Module1::RestoreSavedProc(h);
   FitTarget();
-  RememberOrigin(h);
-  CurWindow().SetWindowParent(FromHwnd(Picture4.hWnd()));
   Module1::PrevWndProc = GetWindowLongPtrA(h, GWLP_WNDPROC);
   Module1::InstallWndProc(h, Module1::PrevWndProc);
 }

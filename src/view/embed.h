@@ -12,8 +12,8 @@
 // the top level, still owned.
 int32_t GiveBackParent(int32_t window, int32_t recorded);
 
-// Notes the parent a window has now, the first time it is embedded.
-void RememberOrigin(HWND window);
+// Notes `parent` as the one a window had before it was first embedded.
+void RememberOrigin(HWND window, HWND parent);
 
 // Gives every window of another process that sits in `host` or in one of our
 // windows inside it back to the parent it had when it was first embedded;

@@ -17,6 +17,7 @@
 #include "form/control_ids.h"
 #include "form/convert.h"
 #include "form/frmMain.h"
+#include "form/tips.h"
 #include "testbed.h"
 #include "view/embed.h"
 
@@ -157,6 +158,73 @@ TEST(EmbedTransfer, WithNothingPickedOnlyShowsTheBoxLive) {
   EXPECT_EQ(GetWindow(f.Picture4.hWnd(), GW_CHILD), nullptr);
   const RECT after = WindowRectOf(f.hWnd());
   EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// What SetParent says when asked to put a window into one of ours: 0 lets it
+// through; anything else refuses, as Windows refuses for a program running
+// as administrator (user interface privilege isolation).
+DWORD g_refusal;
+decltype(&SetParent) g_realSetParent;
+HWND WINAPI RefusingSetParent(HWND window, HWND parent) {
+  if (!g_refusal || !parent) return g_realSetParent(window, parent);
+  SetLastError(g_refusal);
+  return nullptr;
+}
+
+std::wstring NoticeText() {
+  const HWND balloon = ShownToolTip(Tool{nullptr, GetCurrentProcessId(), nullptr}, true);
+  return balloon ? TextOf(balloon) : std::wstring();
+}
+
+// "传输" takes a window whole or leaves it exactly as it was, says why, and
+// never waits long on a program that does not answer.
+TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
+  g_realSetParent = reinterpret_cast<decltype(g_realSetParent)>(
+      RedirectImport("SetParent", reinterpret_cast<void*>(&RefusingSetParent)));
+  ASSERT_TRUE(g_realSetParent);
+  const struct {
+    const char* what;
+    DWORD refusal;
+    DWORD hangMs;
+    const wchar_t* said;  // the notice, or its start when the system's words follow
+    bool systemWords;
+  } rows[] = {
+      {"run as administrator", ERROR_ACCESS_DENIED, 0, TipText(Tip::Elevated), false},
+      {"refused for another reason", ERROR_INVALID_PARAMETER, 0, TipText(Tip::NotMoved), true},
+      {"its program does not answer", 0, 3000, TipText(Tip::NotResponding), false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    auto t = Start(kTargetArgs);
+    ASSERT_TRUE(t);
+    auto form = OpenForm();
+    frmMain& f = *form;
+    const RECT before = WindowRectOf(t->main);
+    Pick(f, t->main);
+    auto answers = [&](UINT ms) {
+      DWORD_PTR pid = 0;
+      return SendMessageTimeoutW(t->main, kMsgTargetPid, 0, 0, SMTO_ABORTIFHUNG, ms, &pid) != 0;
+    };
+    g_refusal = row.refusal;
+    if (row.hangMs) PostMessageW(t->main, kMsgTargetHang, row.hangMs, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !row.hangMs || !answers(20); }, kWaitMs));
+    const ULONGLONG clicked = GetTickCount64();
+    f.cmdTransfer_Click();
+    EXPECT_LT(GetTickCount64() - clicked, 700u);
+    std::wstring said;
+    WaitUntil([&] { return !(said = NoticeText()).empty(); }, 2000);
+    EXPECT_EQ(said.rfind(row.said, 0), 0u) << testing::PrintToString(said);
+    EXPECT_EQ(said.size() > std::wcslen(row.said), row.systemWords) << testing::PrintToString(said);
+    // Once it answers, whatever was asked of it meanwhile has been done.
+    ASSERT_TRUE(WaitUntil([&] { return answers(200); }, kWaitMs));
+    f.Command3_Click();
+    form.reset();
+    g_refusal = 0;
+    Pump(100);
+    EXPECT_TRUE(TopLevel(t->main));
+    EXPECT_TRUE(SameRect(WindowRectOf(t->main), before)) << Describe(t->main);
+  }
+  RedirectImport("SetParent", reinterpret_cast<void*>(g_realSetParent));
 }
 
 // ---- release -------------------------------------------------------------------
