@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "form/frmMain.h"
@@ -227,6 +228,38 @@ TEST_F(FullScreen, WatchesTheKeyboardOnlyWhileFullScreenIsOn) {
   EnterFullScreen();
   form_->Close();
   EXPECT_EQ(LiveHooks(), 0) << "after closing";
+}
+
+// The keyboard watch never holds a key: one typed into the embedded program
+// arrives at once while the form's thread is busy, and Esc still leaves after.
+TEST_F(FullScreen, KeysNeverWaitForABusyFormAndEscStillLeaves) {
+  EnterFullScreen();
+  ClickSettled(target_->main);
+  const DWORD thread = GetWindowThreadProcessId(target_->main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(thread, &info) && info.hwndFocus == target_->main;
+  }, kWait));
+  long late = -1;
+  std::thread typist([&] {
+    Sleep(300);  // the form's thread is busy by now
+    const DWORD typed = GetTickCount();
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = 'A';
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof key[0]);
+    for (int i = 0; i < 500 && late < 0; ++i, Sleep(10)) {
+      DWORD_PTR tick = 0;
+      SendMessageTimeoutW(target_->main, kMsgTargetLastKeyTick, 0, 0, SMTO_ABORTIFHUNG, 1000, &tick);
+      if (tick && static_cast<LONG>(static_cast<DWORD>(tick) - typed) >= 0) late = static_cast<LONG>(tick - typed);
+    }
+  });
+  Sleep(2500);  // as a long handler would keep it
+  typist.join();
+  EXPECT_GE(late, 0) << "the key never arrived";
+  EXPECT_LE(late, 150);
+  PressEscAndWaitForFrame();
 }
 
 // ---- Esc typed into a program of another process, the real tool ---------------
