@@ -33,15 +33,10 @@ bool g_refuseEnd;
 
 // One line per message, written through at once: the process may be ended next.
 void LogSession(const char* what, WPARAM wp) {
-  if (!g_sessionLog) return;
-  const HANDLE f = CreateFileW(g_sessionLog, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  char line[64];
-  const bool topLevel = GetAncestor(g_main, GA_PARENT) == GetDesktopWindow();
-  const int n = std::snprintf(line, sizeof line, "%s %d toplevel=%d\n", what, static_cast<int>(wp), topLevel);
-  DWORD written = 0;
-  WriteFile(f, line, static_cast<DWORD>(n), &written, nullptr);
-  CloseHandle(f);
+  FILE* log = g_sessionLog ? _wfopen(g_sessionLog, L"ab") : nullptr;
+  if (!log) return;
+  std::fprintf(log, "%s %d toplevel=%d\n", what, static_cast<int>(wp), GetAncestor(g_main, GA_PARENT) == GetDesktopWindow());
+  std::fclose(log);
 }
 
 LRESULT CALLBACK TargetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

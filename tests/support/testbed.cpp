@@ -489,18 +489,6 @@ void XdotoolFailed(const std::string& why) {
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
-std::string ReadSmallFile(const std::wstring& path) {
-  std::string text;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return text;
-  char buf[512];
-  DWORD got = 0;
-  if (ReadFile(f, buf, sizeof buf, &got, nullptr)) text.assign(buf, got);
-  CloseHandle(f);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
 
 // Runs xdotool with args through the shell. Wine starts a Unix program
 // without a Windows process to wait on, so the shell writes xdotool's exit
@@ -744,6 +732,19 @@ bool CloseMessageBox(HWND box) {
   // Posted: the box's modal loop may be waiting on this very thread.
   PostMessageW(ok, BM_CLICK, 0, 0);
   return WaitUntil([&] { return !IsWindow(box); }, 5000);
+}
+
+std::string ReadSmallFile(const std::wstring& path) {
+  std::string text;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return text;
+  char buf[512];
+  DWORD got = 0;
+  if (ReadFile(f, buf, sizeof buf, &got, nullptr)) text.assign(buf, got);
+  CloseHandle(f);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
 }
 
 void RemoveShots(const std::wstring& folder, const std::wstring& name) {

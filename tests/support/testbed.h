@@ -169,6 +169,9 @@ bool CloseMessageBox(HWND box);
 
 // ---- files ------------------------------------------------------------------
 
+// The first 512 bytes of a file, without the line ends at its end; empty if unreadable.
+std::string ReadSmallFile(const std::wstring& path);
+
 // Removes a screenshot named `name` ("....bmp") from `folder` (ending in a
 // backslash) with its numbered copies ("... (2).bmp" and on), files or folders.
 void RemoveShots(const std::wstring& folder, const std::wstring& name);
