@@ -1,10 +1,14 @@
-# Shared by tools/test and tools/start; sourced, not run.
+# Shared by tools/test, tools/start and tools/bench; sourced, not run.
 
 VISTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Configure and build into $1 with the mingw-w64 toolchain.
+# vistrel_build BUILD [TARGET...]: configure and build into BUILD with the
+# mingw-w64 toolchain; all targets, or only the TARGETs and what they need.
+# The folder is always configured with the tests, so one folder serves
+# tools/start, tools/test and tools/bench alike.
 vistrel_build() {
   local build=$1
+  shift
   mkdir -p "$build"
   if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$VISTREL_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel \
@@ -12,7 +16,7 @@ vistrel_build() {
       -DVISTREL_TESTS=ON >"$build/configure.log" 2>&1 \
       || { cat "$build/configure.log" >&2; return 1; }
   fi
-  cmake --build "$build" -j "$(nproc)"
+  cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"}
 }
 
 # vistrel_claim_display PIDVAR SERVER ARGS...: starts the X server SERVER
