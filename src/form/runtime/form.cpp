@@ -1,9 +1,6 @@
+// The form: its window, the message loop, key preview and Tab order,
+// layout batches and the pointer.
 #include "form/runtime.h"
-
-#include <commctrl.h>
-#include <windowsx.h>
-
-#include <vector>
 
 #include "form/control_ids.h"
 #include "form/convert.h"
