@@ -146,7 +146,10 @@ constexpr UINT kNotTakenNoticeMs = 6000;
 
 bool Answers(HWND window) {
   DWORD_PTR ignored = 0;
-  return !IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
+  if (!IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored))
+    return true;
+  // A program above us in privilege never gets our messages; re-parenting it will say why.
+  return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 }  // namespace

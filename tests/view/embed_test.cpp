@@ -162,13 +162,20 @@ TEST(EmbedTransfer, WithNothingPickedOnlyShowsTheBoxLive) {
 
 // What SetParent says when asked to put a window into one of ours: 0 lets it
 // through; anything else refuses, as Windows refuses for a program running
-// as administrator (user interface privilege isolation).
+// as administrator (user interface privilege isolation), which also drops
+// our messages to it.
 DWORD g_refusal;
 decltype(&SetParent) g_realSetParent;
+decltype(&SendMessageTimeoutW) g_realSendTimeout;
 HWND WINAPI RefusingSetParent(HWND window, HWND parent) {
   if (!g_refusal || !parent) return g_realSetParent(window, parent);
   SetLastError(g_refusal);
   return nullptr;
+}
+LRESULT WINAPI DroppingSendTimeout(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT flags, UINT ms, PDWORD_PTR result) {
+  if (g_refusal != ERROR_ACCESS_DENIED || msg != WM_NULL) return g_realSendTimeout(h, msg, wp, lp, flags, ms, result);
+  SetLastError(ERROR_ACCESS_DENIED);
+  return 0;
 }
 
 std::wstring NoticeText() {
@@ -181,7 +188,9 @@ std::wstring NoticeText() {
 TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
   g_realSetParent = reinterpret_cast<decltype(g_realSetParent)>(
       RedirectImport("SetParent", reinterpret_cast<void*>(&RefusingSetParent)));
-  ASSERT_TRUE(g_realSetParent);
+  g_realSendTimeout = reinterpret_cast<decltype(g_realSendTimeout)>(
+      RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(&DroppingSendTimeout)));
+  ASSERT_TRUE(g_realSetParent && g_realSendTimeout);
   const struct {
     const char* what;
     DWORD refusal;
@@ -225,6 +234,7 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     EXPECT_TRUE(SameRect(WindowRectOf(t->main), before)) << Describe(t->main);
   }
   RedirectImport("SetParent", reinterpret_cast<void*>(g_realSetParent));
+  RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
 // ---- release -------------------------------------------------------------------
