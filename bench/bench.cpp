@@ -674,7 +674,7 @@ void FullScreenLines(frmMain& form, const PlainHost& plain, HWND target, int run
   Interleave(runs, oursSide, refSide);
   Row("full screen in+out per toggle (ms)", ours, ref, "%.1f", "<= 1.50x (bare calls)");
   Interleave(runs, watchSide, bareWatchSide);
-  Row("  of which keyboard watch on+off (ms)", watch, bareWatch, "%.3f", "(bare hook, this thread)");
+  Row("  its keyboard watch on+off (ms)", watch, bareWatch, "%.3f", "(bare hook, this thread)");
 }
 
 // ---- 6. screenshot ---------------------------------------------------------------
@@ -732,6 +732,7 @@ struct BareBalloon {
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
     SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(rt::DefaultFont()), FALSE);
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(360 * 15 / rt::TwipsPerPixelX()));
     ti.cbSize = sizeof ti;
     ti.uFlags = TTF_TRACK;
     ti.hwnd = host;
