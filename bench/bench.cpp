@@ -145,11 +145,12 @@ void Interleave(int runs, Side&&... side) {
   for (int i = 0; i < runs; ++i) (side(), ...);
 }
 
+// Milliseconds per step, over `steps` steps in a row.
 template <class F>
-double TimeMs(F&& f) {
+double PerStepMs(int steps, F&& step) {
   const double t0 = NowMs();
-  f();
-  return NowMs() - t0;
+  for (int i = 0; i < steps; ++i) step();
+  return (NowMs() - t0) / steps;
 }
 
 struct Spread {
@@ -555,13 +556,10 @@ void ZoomLine(frmMain& form, const PlainHost& plain, HWND target, int runs) {
   Runs ours, ref;
   auto oursSide = [&] {
     InOurForm in(form, plain, target);
-    ours.push_back(TimeMs([&] {
-                     for (int i = 0; i < kZoomClicks; ++i) {
-                       form.Command1_Click();
-                       Drain();
-                     }
-                   }) /
-                   kZoomClicks);
+    ours.push_back(PerStepMs(kZoomClicks, [&] {
+      form.Command1_Click();
+      Drain();
+    }));
     for (int i = 0; i < kZoomClicks; ++i) form.Command2_Click();
     form.SetWidth(static_cast<float>(formRect.right - formRect.left) * twipsX);
     form.SetHeight(static_cast<float>(formRect.bottom - formRect.top) * twipsY);
@@ -570,21 +568,18 @@ void ZoomLine(frmMain& form, const PlainHost& plain, HWND target, int runs) {
     InPlainHost in(form, plain, target);
     int content = plain.boxRect.right - plain.boxRect.left - 4;
     wchar_t caption[96];
-    ref.push_back(TimeMs([&] {
-                    for (int i = 0; i < kZoomClicks; ++i) {
-                      content += 20;
-                      const int w = content + 4, h = content * 3 / 4 + 4;
-                      plain.Place(w, h);
-                      MoveWindow(target, 0, 0, w, h, TRUE);
-                      // The form follows the box: its content plus 440 and 1300 twips.
-                      SetWindowPos(plain.form, nullptr, 0, 0, content + 29, content * 3 / 4 + 87,
-                                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-                      std::swprintf(caption, 96, L"Vistrel1.5 [%d\u00D7%d]2008-10-14", content, content * 3 / 4);
-                      SetWindowTextW(plain.form, caption);
-                      Drain();
-                    }
-                  }) /
-                  kZoomClicks);
+    ref.push_back(PerStepMs(kZoomClicks, [&] {
+      content += 20;
+      const int w = content + 4, h = content * 3 / 4 + 4;
+      plain.Place(w, h);
+      MoveWindow(target, 0, 0, w, h, TRUE);
+      // The form follows the box: its content plus 440 and 1300 twips.
+      SetWindowPos(plain.form, nullptr, 0, 0, content + 29, content * 3 / 4 + 87,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      std::swprintf(caption, 96, L"Vistrel1.5 [%d\u00D7%d]2008-10-14", content, content * 3 / 4);
+      SetWindowTextW(plain.form, caption);
+      Drain();
+    }));
     const RECT& f = plain.formRect;
     SetWindowPos(plain.form, nullptr, 0, 0, f.right - f.left, f.bottom - f.top, SWP_NOMOVE | SWP_NOZORDER);
   };
@@ -637,44 +632,32 @@ void FullScreenLines(frmMain& form, const PlainHost& plain, HWND target, int run
   Runs ours, ref, watch, bareWatch;
   auto oursSide = [&] {
     InOurForm in(form, plain, target);
-    ours.push_back(TimeMs([&] {
-                     for (int i = 0; i < kToggles; ++i) {
-                       form.fullscreen();
-                       Drain();
-                       form.smallscreen();
-                       Drain();
-                     }
-                   }) /
-                   kToggles);
+    ours.push_back(PerStepMs(kToggles, [&] {
+      form.fullscreen();
+      Drain();
+      form.smallscreen();
+      Drain();
+    }));
   };
   auto refSide = [&] {
     InPlainHost in(form, plain, target);
-    ref.push_back(TimeMs([&] {
-                    for (int i = 0; i < kToggles; ++i) BarePlainToggle(plain, target);
-                  }) /
-                  kToggles);
+    ref.push_back(PerStepMs(kToggles, [&] { BarePlainToggle(plain, target); }));
   };
   auto watchSide = [&] {
-    watch.push_back(TimeMs([&] {
-                      for (int i = 0; i < kWatches; ++i) {
-                        WatchEsc(form.hWnd());
-                        StopWatchingEsc();
-                      }
-                    }) /
-                    kWatches);
+    watch.push_back(PerStepMs(kWatches, [&] {
+      WatchEsc(form.hWnd());
+      StopWatchingEsc();
+    }));
   };
   auto bareWatchSide = [&] {
-    bareWatch.push_back(TimeMs([&] {
-                          for (int i = 0; i < kWatches; ++i)
-                            UnhookWindowsHookEx(
-                                SetWindowsHookExW(WH_KEYBOARD_LL, PassKeyOn, GetModuleHandleW(nullptr), 0));
-                        }) /
-                        kWatches);
+    bareWatch.push_back(PerStepMs(kWatches, [&] {
+      UnhookWindowsHookEx(SetWindowsHookExW(WH_KEYBOARD_LL, PassKeyOn, GetModuleHandleW(nullptr), 0));
+    }));
   };
   Interleave(runs, oursSide, refSide);
   Row("full screen in+out per toggle (ms)", ours, ref, "%.1f", "<= 1.50x (bare calls)");
   Interleave(runs, watchSide, bareWatchSide);
-  Row("  its keyboard watch on+off (ms)", watch, bareWatch, "%.3f", "(bare hook, this thread)");
+  Row("  its keyboard watch on+off (ms)", watch, bareWatch, "%.3f", "none: its share (bare hook)");
 }
 
 // ---- 6. screenshot ---------------------------------------------------------------
@@ -787,9 +770,8 @@ void ScreenshotLines(frmMain& form, const PlainHost& plain, HWND target, int run
   // ours and the reference's, is a new one and is removed right after its
   // run: files kept until the end pile up unwritten pages in the system's
   // file cache, and past some 25 MB Linux makes the writing process wait
-  // (12 ms per 5 MB file here), on whichever write of ours or the
-  // reference's comes next. That, not the code measured, moved the
-  // reference from 10.0 to 3.2 ms between two builds.
+  // (12-16 ms instead of 1-3 for 5 MB), on whichever write of ours or the
+  // reference's comes next. That wait, not the code, moved the reference.
   auto oursSide = [&] {
     form.HideNotice();
     Pump(20);
