@@ -17,12 +17,12 @@ HWND g_windows[48];  // by item index; labels have none
 void PaintLabels(HWND host, HDC dc) {
   SelectObject(dc, g_font);
   SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   for (int i = 0; i < g_layout.count; ++i) {
     const floorexe::Item& it = g_layout.items[i];
     const HWND parent = it.parent < 0 ? nullptr : g_windows[it.parent];
     if (it.cls[0] || (parent ? parent != host : GetParent(host) != nullptr)) continue;
     RECT rc = it.rect;
-    SetTextColor(dc, it.color != CLR_INVALID ? it.color : GetSysColor(COLOR_BTNTEXT));
     DrawTextW(dc, it.text, -1, &rc, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
   }
 }

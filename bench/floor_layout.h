@@ -10,13 +10,12 @@
 namespace floorexe {
 
 // A windowed control, or a label (cls empty), which the floor paints on its
-// container as the tool does.
+// container as the tool does, in the system's text colour.
 struct Item {
   int parent;  // index of the container in `items`, -1 for the form
   wchar_t cls[16];
   DWORD style, exStyle;
   RECT rect;  // in the parent's client pixels
-  COLORREF color;  // a label's text colour, CLR_INVALID for the default
   wchar_t text[32];
 };
 
