@@ -4,6 +4,7 @@
 // where the forwarding of our own windows' messages is the point.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
@@ -219,6 +220,7 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     ASSERT_TRUE(WaitUntil([&] { return !row.hangMs || !answers(20); }, kWaitMs));
     const ULONGLONG clicked = GetTickCount64();
     f.cmdTransfer_Click();
+    std::printf("%s: the click took %llu ms\n", row.what, GetTickCount64() - clicked);
     EXPECT_LT(GetTickCount64() - clicked, 700u);
     std::wstring said;
     WaitUntil([&] { return !(said = NoticeText()).empty(); }, 2000);
