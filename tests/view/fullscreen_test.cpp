@@ -452,6 +452,8 @@ TEST(FullScreenTwoMonitors, CoversTheMonitorTheToolIsOnAndEscPutsItBack) {
     EXPECT_TRUE(SameRect(WindowRectOf(box), whole)) << WidthOf(WindowRectOf(box)) << "x" << HeightOf(WindowRectOf(box));
     EXPECT_TRUE(SameRect(RectIn(target->main, box), RECT{0, 0, WidthOf(whole), HeightOf(whole)}));
     EXPECT_EQ(ParentOf(target->main), box);
+    // Esc can only come back to a form that is in front.
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form; }, kWait));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil(normalView, kWait));
     EXPECT_TRUE(WaitUntil([&] { return SameRect(WindowRectOf(form), before); }, kWait));
