@@ -173,8 +173,6 @@ namespace {
 // A program asked at the end of a session that has not answered by then
 // counts as agreeing, as Windows counts a program that hangs.
 constexpr UINT kSessionAnswerMs = 5000;
-// As many as the tool notes where they came from.
-constexpr int kMostBorrowed = 64;
 
 }  // namespace
 
@@ -183,8 +181,8 @@ constexpr int kMostBorrowed = 64;
 // program's refusal is ours.
 bool frmMain::Form_QueryEndSession(LPARAM lParam) {
   HWND borrowed[kMostBorrowed];
-  const int n = BorrowedWindows(hWnd(), borrowed, kMostBorrowed);
-  for (int i = 0; i < n && i < kMostBorrowed; ++i) {
+  const int n = BorrowedWindows(hWnd(), borrowed);
+  for (int i = 0; i < n; ++i) {
     DWORD_PTR agreed = TRUE;
     if (SendMessageTimeoutW(borrowed[i], WM_QUERYENDSESSION, 0, lParam, SMTO_ABORTIFHUNG, kSessionAnswerMs,
                             &agreed) &&
@@ -199,12 +197,12 @@ bool frmMain::Form_QueryEndSession(LPARAM lParam) {
 // dies with ours: our process may be ended the moment this returns.
 void frmMain::Form_EndSession(LPARAM lParam) {
   HWND borrowed[kMostBorrowed];
-  const int n = BorrowedWindows(hWnd(), borrowed, kMostBorrowed);
+  const int n = BorrowedWindows(hWnd(), borrowed);
   StopWatchingEsc();
   int cancel = 0;
   Form_Unload(cancel);
   GiveBackBorrowedWindows(hWnd());
-  for (int i = 0; i < n && i < kMostBorrowed; ++i)
+  for (int i = 0; i < n; ++i)
     if (IsWindow(borrowed[i]) && GetAncestor(borrowed[i], GA_ROOT) != hWnd())
       SendMessageTimeoutW(borrowed[i], WM_ENDSESSION, TRUE, lParam, SMTO_ABORTIFHUNG, kSessionAnswerMs, nullptr);
 }

@@ -14,7 +14,7 @@ struct Origin {
   HWND window;
   HWND parent;  // nullptr: it was top-level
 };
-Origin g_origins[64];
+Origin g_origins[kMostBorrowed];
 int g_originCount = 0;
 HWND g_guardedHost = nullptr;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
@@ -37,40 +37,29 @@ HWND HomeOf(HWND window) {
   return parent && IsWindow(parent) && !Ours(parent) ? parent : nullptr;
 }
 
-// Borrowed windows as a walk finds them: all counted, noted while there is room.
-struct Borrowed {
-  HWND* list;
-  int room;
-  int count = 0;
-  void Add(HWND window) {
-    if (list && count < room) list[count] = window;
-    ++count;
-  }
-};
-
-// Walks our own windows only: a borrowed window keeps its own children.
-void WalkBorrowed(HWND ours, bool giveBack, Borrowed& out) {
+// Walks our own windows only: a borrowed window keeps its own children. Each
+// borrowed window found is given back, or only noted in `found` when there is one.
+void WalkBorrowed(HWND ours, HWND* found, int& count) {
   HWND child = GetWindow(ours, GW_CHILD);
   while (child) {
     const HWND next = GetWindow(child, GW_HWNDNEXT);
     if (Ours(child)) {
-      WalkBorrowed(child, giveBack, out);
-    } else if (!giveBack) {
-      out.Add(child);
+      WalkBorrowed(child, found, count);
+    } else if (found) {
+      if (count < kMostBorrowed) found[count++] = child;
     } else {
       const HWND home = HomeOf(child);
       // A home that refuses it (now inside it, or gone meanwhile): top-level.
-      if (SetParent(child, home) || (home && SetParent(child, nullptr))) out.Add(child);
+      if (SetParent(child, home) || (home && SetParent(child, nullptr))) ++count;
     }
     child = next;
   }
 }
 
-int WalkHost(HWND host, bool giveBack, HWND* list, int room) {
-  if (!host || !IsWindow(host) || !Ours(host)) return 0;
-  Borrowed out{list, room};
-  WalkBorrowed(host, giveBack, out);
-  return out.count;
+int WalkHost(HWND host, HWND* found) {
+  int count = 0;
+  if (host && IsWindow(host) && Ours(host)) WalkBorrowed(host, found, count);
+  return count;
 }
 
 LONG WINAPI GiveBackOnFault(EXCEPTION_POINTERS* info) {
@@ -103,9 +92,9 @@ void RememberOrigin(HWND window, HWND parent) {
   if (g_originCount < static_cast<int>(ARRAYSIZE(g_origins))) g_origins[g_originCount++] = {window, parent};
 }
 
-int GiveBackBorrowedWindows(HWND host, HWND* given, int room) { return WalkHost(host, true, given, room); }
+int GiveBackBorrowedWindows(HWND host) { return WalkHost(host, nullptr); }
 
-int BorrowedWindows(HWND host, HWND* found, int room) { return WalkHost(host, false, found, room); }
+int BorrowedWindows(HWND host, HWND (&found)[kMostBorrowed]) { return WalkHost(host, found); }
 
 void GuardBorrowedWindows(HWND host) {
   g_guardedHost = host;

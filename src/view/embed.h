@@ -18,13 +18,15 @@ void RememberOrigin(HWND window, HWND parent);
 // Gives every window of another process that sits in `host` or in one of our
 // windows inside it back to the parent it had when it was first embedded;
 // top-level when that parent is gone or is ours (ours die with us). Windows
-// are neither moved nor restyled. Returns how many were given back, and
-// notes them in `given` (up to `room`).
-int GiveBackBorrowedWindows(HWND host, HWND* given = nullptr, int room = 0);
+// are neither moved nor restyled. Returns how many were given back.
+int GiveBackBorrowedWindows(HWND host);
+
+// As many borrowed windows as the tool notes the origin of.
+constexpr int kMostBorrowed = 64;
 
 // The windows of other processes inside `host` that GiveBackBorrowedWindows
-// would give back, noted in `found` (up to `room`); how many there are.
-int BorrowedWindows(HWND host, HWND* found, int room);
+// would give back, noted in `found` (room for kMostBorrowed); how many were noted.
+int BorrowedWindows(HWND host, HWND (&found)[kMostBorrowed]);
 
 // From now on, a fault that would end the process (an exception no one
 // handles, an abort) first gives the borrowed windows inside `host` back
