@@ -1,7 +1,5 @@
 #include "view/fullscreen.h"
 
-#include <atomic>
-
 #include "form/convert.h"
 #include "form/frmMain.h"
 #include "form/scoped.h"
@@ -12,7 +10,6 @@ namespace {
 // typed anywhere ever waits for the form's thread, however busy it is.
 rt::ScopedHandle g_watchThread;
 DWORD g_watchThreadId = 0;
-std::atomic<bool> g_watchHooked{false};
 HWND g_escForm = nullptr;
 DWORD g_formThread = 0;
 
@@ -48,15 +45,14 @@ LRESULT CALLBACK EscWatchProc(int code, WPARAM wp, LPARAM lp) {
 }
 
 // The watch thread: hooks the keyboard, says so, and runs the loop that low-level
-// hooks are called from until it is told to quit.
+// hooks are called from until it is told to quit. Without a hook it just ends.
 DWORD WINAPI WatchKeys(LPVOID ready) {
   MSG m;
   PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // a queue, so the quit can be posted at once
   rt::ScopedHook hook;
   hook.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, EscWatchProc, GetModuleHandleW(nullptr), 0));
-  g_watchHooked = static_cast<bool>(hook);
+  if (!hook) return 1;
   SetEvent(ready);
-  if (!g_watchHooked) return 1;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
   return 0;
 }
@@ -74,9 +70,10 @@ void WatchEsc(HWND form) {
   if (!ready) return;
   g_watchThread.Reset(CreateThread(nullptr, 0, WatchKeys, ready.Get(), 0, &g_watchThreadId));
   if (!g_watchThread) return;
-  // Watching once this returns, as the hook on the form's thread was.
+  // Watching once this returns, as the hook on the form's thread was; a
+  // thread that ends or is not ready by then has no hook to keep.
   const HANDLE waits[] = {ready.Get(), g_watchThread.Get()};
-  WaitForMultipleObjects(2, waits, FALSE, kWatchEndMs);
+  if (WaitForMultipleObjects(2, waits, FALSE, kWatchEndMs) != WAIT_OBJECT_0) StopWatchingEsc();
 }
 
 void StopWatchingEsc() {
@@ -84,10 +81,9 @@ void StopWatchingEsc() {
   PostThreadMessageW(g_watchThreadId, WM_QUIT, 0, 0);
   WaitForSingleObject(g_watchThread.Get(), kWatchEndMs);
   g_watchThread.Reset();
-  g_watchHooked = false;
 }
 
-bool WatchingEsc() { return g_watchThread && g_watchHooked; }
+bool WatchingEsc() { return static_cast<bool>(g_watchThread); }
 
 void frmMain::Command6_Click() { fullscreen(); }
 
