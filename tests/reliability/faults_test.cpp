@@ -51,11 +51,6 @@ bool FitsBox(HWND h, HWND box) {
          got.cy == want.cy;
 }
 
-bool Answers(const Target& t, DWORD timeoutMs) {
-  DWORD_PTR pid = 0;
-  return SendMessageTimeoutW(t.main, kMsgTargetPid, 0, 0, SMTO_NORMAL, timeoutMs, &pid) && pid == t.pid;
-}
-
 void ExpectAlive(const Target& t, const std::string& what) {
   EXPECT_TRUE(IsWindow(t.main)) << what;
   EXPECT_TRUE(ProcessAlive(t)) << what;

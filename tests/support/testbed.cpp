@@ -331,6 +331,11 @@ void StopTarget(Target& t) {
   t.process = nullptr;
 }
 
+bool Answers(const Target& t, DWORD timeoutMs) {
+  DWORD_PTR pid = 0;
+  return SendMessageTimeoutW(t.main, kMsgTargetPid, 0, 0, SMTO_NORMAL, timeoutMs, &pid) && pid == t.pid;
+}
+
 bool ProcessAlive(const Target& t) {
   return t.process && WaitForSingleObject(t.process, 0) == WAIT_TIMEOUT;
 }
@@ -488,7 +493,6 @@ void XdotoolFailed(const std::string& why) {
 }
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
 
 // Runs xdotool with args through the shell. Wine starts a Unix program
 // without a Windows process to wait on, so the shell writes xdotool's exit

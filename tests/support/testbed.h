@@ -55,6 +55,8 @@ std::optional<Target> StartTarget(const std::wstring& args = L"");
 // Closes its window, waits for the process, ends it if it hangs.
 void StopTarget(Target& t);
 bool ProcessAlive(const Target& t);
+// Whether its program answers within timeoutMs, and is still the one started.
+bool Answers(const Target& t, DWORD timeoutMs);
 // Waits for the process to end; its exit code, or empty on timeout.
 std::optional<DWORD> WaitExit(HANDLE process, DWORD timeoutMs);
 

@@ -211,13 +211,9 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     frmMain& f = *form;
     const RECT before = WindowRectOf(t->main);
     Pick(f, t->main);
-    auto answers = [&](UINT ms) {
-      DWORD_PTR pid = 0;
-      return SendMessageTimeoutW(t->main, kMsgTargetPid, 0, 0, SMTO_ABORTIFHUNG, ms, &pid) != 0;
-    };
     g_refusal = row.refusal;
     if (row.hangMs) PostMessageW(t->main, kMsgTargetHang, row.hangMs, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !row.hangMs || !answers(20); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return !row.hangMs || !Answers(*t, 20); }, kWaitMs));
     const ULONGLONG clicked = GetTickCount64();
     f.cmdTransfer_Click();
     std::printf("%s: the click took %llu ms\n", row.what, GetTickCount64() - clicked);
@@ -227,7 +223,7 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     EXPECT_EQ(said.rfind(row.said, 0), 0u) << testing::PrintToString(said);
     EXPECT_EQ(said.size() > std::wcslen(row.said), row.systemWords) << testing::PrintToString(said);
     // Once it answers, whatever was asked of it meanwhile has been done.
-    ASSERT_TRUE(WaitUntil([&] { return answers(200); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return Answers(*t, 200); }, kWaitMs));
     f.Command3_Click();
     form.reset();
     g_refusal = 0;
