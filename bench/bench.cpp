@@ -34,7 +34,7 @@
 #include "capture/screenshot.h"
 #include "floor_layout.h"
 #include "form/control_ids.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
 #include "view/fullscreen.h"

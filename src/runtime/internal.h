@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 
 namespace rt {
 
