@@ -34,6 +34,7 @@
 #include "capture/screenshot.h"
 #include "floor_layout.h"
 #include "form/control_ids.h"
+#include "runtime/classes.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"

@@ -3,7 +3,7 @@
 
 #include <windowsx.h>
 
-#include "form/control_ids.h"
+#include "runtime/classes.h"
 #include "runtime/internal.h"
 
 namespace rt {

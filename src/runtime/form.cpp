@@ -2,7 +2,7 @@
 // layout batches and the pointer.
 #include "runtime/runtime.h"
 
-#include "form/control_ids.h"
+#include "runtime/classes.h"
 #include "runtime/convert.h"
 #include "runtime/internal.h"
 

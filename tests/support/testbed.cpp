@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "form/frmMain.h"
+#include "runtime/classes.h"
 #include "runtime/runtime.h"
 
 #include <gtest/gtest.h>

@@ -16,6 +16,7 @@
 
 #include "form/Module1.h"
 #include "form/control_ids.h"
+#include "runtime/classes.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
