@@ -16,7 +16,24 @@ vistrel_build() {
       -DVISTREL_TESTS=ON >"$build/configure.log" 2>&1 \
       || { cat "$build/configure.log" >&2; return 1; }
   fi
-  cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"}
+  cmake --build "$build" -j "${VISTREL_JOBS:-$(nproc)}" ${1:+--target "$@"}
+}
+
+# vistrel_repro_check BUILD: builds vistrel.exe again in two fresh folders
+# under BUILD (so concurrent runs with other BUILDs do not meet) and compares
+# both with BUILD's own. Prints one line with the size and sha256; fails when
+# any differs, since then nobody could check a released exe against the source.
+vistrel_repro_check() {
+  local build=$1 exe=$1/bin/vistrel.exe d sum
+  for d in repro-a repro-b; do
+    rm -rf "${build:?}/$d"
+    VISTREL_JOBS=2 vistrel_build "$build/$d" vistrel >"$build/$d.log" 2>&1 \
+      || { echo "reproducible build: FAILED, the build in $build/$d did not finish (log $build/$d.log)"; return 1; }
+    cmp -s "$exe" "$build/$d/bin/vistrel.exe" \
+      || { echo "reproducible build: FAILED, $(cmp "$exe" "$build/$d/bin/vistrel.exe" 2>&1)"; return 1; }
+  done
+  sum=$(sha256sum "$exe")
+  echo "reproducible build: vistrel.exe $(stat -c %s "$exe") bytes, sha256 ${sum%% *}, the same from $build/repro-a and $build/repro-b"
 }
 
 # vistrel_claim_display PIDVAR SERVER ARGS...: starts the X server SERVER

@@ -1,7 +1,7 @@
 #include <shlobj.h>
 
 #include "capture/screenshot.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
 

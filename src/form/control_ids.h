@@ -12,8 +12,3 @@ enum : int {
   lblClassName, Picture5, Label4,
 };
 }  // namespace ids
-
-// Window classes of the tool's own windows, for tests and tools that look for them.
-#define VISTREL_FORM_CLASS L"VistrelForm"
-#define VISTREL_PICTURE_CLASS L"VistrelPicture"
-#define VISTREL_FRAME_CLASS L"VistrelFrame"

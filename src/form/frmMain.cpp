@@ -2,7 +2,7 @@
 
 #include "form/Module1.h"
 #include "form/control_ids.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/resource.h"
 #include "form/tips.h"
 #include "view/embed.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "form/runtime.h"
+#include "runtime/runtime.h"
 #include "window/Window.h"
 
 class frmMain final : public rt::Form {

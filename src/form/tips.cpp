@@ -1,6 +1,6 @@
 #include "form/tips.h"
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 
 namespace {
 

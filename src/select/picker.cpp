@@ -1,4 +1,4 @@
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 
 // Errors ignored: a step that fails is skipped and the next one runs.

@@ -3,7 +3,7 @@
 #include <csignal>
 
 #include "form/Module1.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
 #include "view/fullscreen.h"

@@ -1,8 +1,8 @@
 #include "view/fullscreen.h"
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
-#include "form/scoped.h"
+#include "runtime/scoped.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "view/zoom.h"
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 
 float AspectFromRatio(float ratio) { return ratio == 1.33f ? 3.0f / 4.0f : ratio; }

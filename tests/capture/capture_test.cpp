@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "capture/screenshot.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "testbed.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "form/control_ids.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "testbed.h"
 

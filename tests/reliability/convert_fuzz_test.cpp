@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "capture/screenshot.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "testbed.h"
 

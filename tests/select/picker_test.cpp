@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "form/control_ids.h"
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "testbed.h"
 

@@ -3,7 +3,8 @@
 #include <commctrl.h>
 
 #include "form/frmMain.h"
-#include "form/runtime.h"
+#include "runtime/classes.h"
+#include "runtime/runtime.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,8 @@
 
 #include "form/Module1.h"
 #include "form/control_ids.h"
-#include "form/convert.h"
+#include "runtime/classes.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
 #include "testbed.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "testbed.h"
 #include "view/zoom.h"

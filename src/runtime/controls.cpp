@@ -1,7 +1,7 @@
 // Control and the simple kinds: command button, check box, text box, label.
-#include "form/runtime.h"
+#include "runtime/runtime.h"
 
-#include "form/runtime/internal.h"
+#include "runtime/internal.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-#include "form/convert.h"
+#include "runtime/convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The form's tooltips and its notice balloon.
-#include "form/runtime.h"
+#include "runtime/runtime.h"
 
 #include <commctrl.h>
 
-#include "form/runtime/internal.h"
+#include "runtime/internal.h"
 
 namespace rt {
 

@@ -1,10 +1,10 @@
 // Controls that hold others: Container, Frame and PictureBox.
-#include "form/runtime.h"
+#include "runtime/runtime.h"
 
 #include <windowsx.h>
 
-#include "form/control_ids.h"
-#include "form/runtime/internal.h"
+#include "runtime/classes.h"
+#include "runtime/internal.h"
 
 namespace rt {
 

@@ -1,10 +1,10 @@
 // The form: its window, the message loop, key preview and Tab order,
 // layout batches and the pointer.
-#include "form/runtime.h"
+#include "runtime/runtime.h"
 
-#include "form/control_ids.h"
-#include "form/convert.h"
-#include "form/runtime/internal.h"
+#include "runtime/classes.h"
+#include "runtime/convert.h"
+#include "runtime/internal.h"
 
 namespace rt {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "form/scoped.h"
+#include "runtime/scoped.h"
 
 namespace rt {
 

@@ -1,10 +1,10 @@
 // Services beside the controls: screen and units, monitors, pictures and
 // saving them, the default font, message boxes, the clock, live windows.
-#include "form/runtime.h"
+#include "runtime/runtime.h"
 
 #include <vector>
 
-#include "form/runtime/internal.h"
+#include "runtime/internal.h"
 
 namespace rt {
 

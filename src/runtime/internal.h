@@ -1,4 +1,4 @@
-// What the runtime's own files share; nothing outside src/form/runtime needs it.
+// What the runtime's own files share; nothing outside src/runtime needs it.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "form/convert.h"
+#include "runtime/convert.h"
 
 namespace rt {
 

@@ -1,6 +1,6 @@
 // Number <-> text conversions written by hand: the C library's strtof and
 // printf family would add about 20 KB to an exe that must stay small.
-#include "form/convert.h"
+#include "runtime/convert.h"
 
 #include <windows.h>
 
