@@ -68,8 +68,31 @@ void frmMain::FillStillBox() {
   Picture5.SetWidth(Picture4.Width());
   Picture5.SetHeight(Picture4.Height());
   Picture5.SetVisible(true);
+  CopyShownPicture();
+}
+
+// What DirectX and UWP programs show reaches the screen through DWM and is
+// missing from the box's own DC, so the picture is taken from the screen as
+// composed, but only while it shows the whole box and nothing over it; else
+// from the box's DC. Neither asks the embedded program for anything.
+void frmMain::CopyShownPicture() {
+  // A tip of ours over the box counts as covering it: hidden now, it may
+  // stay on the screen a moment (Wine repaints what it uncovers later).
+  const std::optional<RECT> shown = rt::ClientShownWhole(Picture4.hWnd());
+  HideTips();
   const RECT box = Picture4.PixelRect();
-  BitBlt(Picture5.hDC(), 0, 0, box.right - box.left, box.bottom - box.top, Picture4.hDC(), 0, 0, SRCCOPY);
+  const HDC still = Picture5.hDC();
+  if (shown) {
+    // Wine holds drawing back from the screen until the thread next waits:
+    // this wait, which takes no message, lets it out. Windows only looks.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    rt::ScopedWindowDC screen(nullptr);
+    // No CAPTUREBLT: the pointer would blink.
+    if (screen && BitBlt(still, 0, 0, shown->right - shown->left, shown->bottom - shown->top, screen.Get(),
+                         shown->left, shown->top, SRCCOPY))
+      return;
+  }
+  BitBlt(still, 0, 0, box.right - box.left, box.bottom - box.top, Picture4.hDC(), 0, 0, SRCCOPY);
 }
 
 // Where the screenshot went, in a balloon at "截图" that needs no answer.

@@ -112,6 +112,7 @@ class frmMain final : public rt::Form {
   void FitTarget();
   void ResumeLive();
   void FillStillBox();
+  void CopyShownPicture();
   void ShowSaved(const std::wstring& path);
 
   void OnLoad() override;
