@@ -83,9 +83,6 @@ void frmMain::CopyShownPicture() {
   const RECT box = Picture4.PixelRect();
   const HDC still = Picture5.hDC();
   if (shown) {
-    // Wine holds drawing back from the screen until the thread next waits:
-    // this wait, which takes no message, lets it out. Windows only looks.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
     rt::ScopedWindowDC screen(nullptr);
     // No CAPTUREBLT: the pointer would blink.
     if (screen && BitBlt(still, 0, 0, shown->right - shown->left, shown->bottom - shown->top, screen.Get(),
