@@ -108,7 +108,7 @@ void Form::HideNotice() {
 }
 
 void Form::HideTips() {
-  if (tips_) SendMessageW(tips_, TTM_POP, 0, 0);
+  if (tips_ && IsWindowVisible(tips_)) SendMessageW(tips_, TTM_POP, 0, 0);
   HideNotice();
 }
 
