@@ -59,17 +59,42 @@ constexpr UINT kSavedNoticeMs = 5000;
 }  // namespace
 
 // The still box takes the display box's place and a copy of what it shows;
-// it stays beneath the display box. Errors ignored, step by step.
-void frmMain::FillStillBox() {
-  Picture5.SetScaleMode(3);
-  Picture5.SetAutoRedraw(true);
-  Picture5.SetLeft(Picture4.Left());
-  Picture5.SetTop(Picture4.Top());
-  Picture5.SetWidth(Picture4.Width());
-  Picture5.SetHeight(Picture4.Height());
+// it stays beneath the display box. Errors ignored, step by step. True when
+// the copy was made: it then covers the still box's whole image.
+bool frmMain::FillStillBox() {
+  {
+    // One move of the still box instead of four.
+    rt::LayoutBatch batch(*this);
+    Picture5.SetScaleMode(3);
+    Picture5.SetAutoRedraw(true);
+    Picture5.SetLeft(Picture4.Left());
+    Picture5.SetTop(Picture4.Top());
+    Picture5.SetWidth(Picture4.Width());
+    Picture5.SetHeight(Picture4.Height());
+  }
   Picture5.SetVisible(true);
+  return CopyShownPicture();
+}
+
+// What DirectX and UWP programs show reaches the screen through DWM and is
+// missing from the box's own DC, so the picture is taken from the screen as
+// composed, but only while it shows the whole box and nothing over it; else
+// from the box's DC. Neither asks the embedded program for anything.
+bool frmMain::CopyShownPicture() {
+  // A tip of ours over the box counts as covering it: hidden now, it may
+  // stay on the screen a moment (Wine repaints what it uncovers later).
+  const std::optional<RECT> shown = rt::ClientShownWhole(Picture4.hWnd());
+  HideTips();
   const RECT box = Picture4.PixelRect();
-  BitBlt(Picture5.hDC(), 0, 0, box.right - box.left, box.bottom - box.top, Picture4.hDC(), 0, 0, SRCCOPY);
+  const HDC still = Picture5.hDC();
+  if (shown) {
+    rt::ScopedWindowDC screen(nullptr);
+    // No CAPTUREBLT: the pointer would blink.
+    if (screen && BitBlt(still, 0, 0, shown->right - shown->left, shown->bottom - shown->top, screen.Get(),
+                         shown->left, shown->top, SRCCOPY))
+      return true;
+  }
+  return BitBlt(still, 0, 0, box.right - box.left, box.bottom - box.top, Picture4.hDC(), 0, 0, SRCCOPY) != FALSE;
 }
 
 // Where the screenshot went, in a balloon at "截图" that needs no answer.
@@ -94,8 +119,8 @@ void frmMain::Command4_Click() {
 // Errors ignored, as above.
 void frmMain::Command5_Click() {
   if (Command4.Caption() == L"暂停") {
-    Picture5.Cls();
-    FillStillBox();
+    // Clearing 5 MB first is wasted when the copy covers all of it.
+    if (!FillStillBox()) Picture5.Cls();
   }
   const SYSTEMTIME now = rt::Now();
   // The root of drive C is closed to standard users on current Windows, so

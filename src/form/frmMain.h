@@ -111,7 +111,8 @@ class frmMain final : public rt::Form {
   void Zoom(int step);
   void FitTarget();
   void ResumeLive();
-  void FillStillBox();
+  bool FillStillBox();
+  bool CopyShownPicture();
   void ShowSaved(const std::wstring& path);
 
   void OnLoad() override;

@@ -35,6 +35,11 @@ inline constexpr ScreenInfo Screen{};
 // (the nearest one when it is on none).
 RECT MonitorOf(HWND hwnd);
 
+// The window's client area in screen pixels when the screen as composed shows
+// all of it: it lies on one monitor and no visible top-level window above its
+// own, uncloaked by DWM, meets it. Empty otherwise.
+std::optional<RECT> ClientShownWhole(HWND hwnd);
+
 // ---- Pictures ------------------------------------------------------------
 
 // A picture as the runtime hands it around: a cursor, icon or bitmap handle
@@ -339,6 +344,8 @@ class Form {
   // the next click on the form. The text is the balloon tool's own text.
   void ShowNotice(const Control& at, std::wstring_view text, UINT ms);
   void HideNotice();
+  // Takes the tooltip and the notice off the screen.
+  void HideTips();
 
   // Key preview, Tab order and the form's keys; true when the message was used.
   bool PreTranslate(MSG& msg);

@@ -44,6 +44,43 @@ RECT MonitorOf(HWND hwnd) {
   return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+namespace {
+
+// Windows on another virtual desktop, and suspended apps, are visible but
+// cloaked: not on the screen. Without dwmapi nothing is.
+bool Cloaked(HWND hwnd) {
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  static const HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+  const auto get = dwm ? reinterpret_cast<GetAttribute>(GetProcAddress(dwm, "DwmGetWindowAttribute")) : nullptr;
+  DWORD cloaked = 0;
+  return get && SUCCEEDED(get(hwnd, 14 /* DWMWA_CLOAKED */, &cloaked, sizeof cloaked)) && cloaked;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+}  // namespace
+
+std::optional<RECT> ClientShownWhole(HWND hwnd) {
+  RECT area{};
+  if (!IsWindowVisible(hwnd) || !GetClientRect(hwnd, &area)) return std::nullopt;
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONULL), &info) || !Inside(area, info.rcMonitor))
+    return std::nullopt;
+  for (HWND above = GetWindow(GetAncestor(hwnd, GA_ROOT), GW_HWNDPREV); above;
+       above = GetWindow(above, GW_HWNDPREV)) {
+    RECT rc, meet;
+    if (IsWindowVisible(above) && GetWindowRect(above, &rc) && IntersectRect(&meet, &rc, &area) &&
+        !Cloaked(above))
+      return std::nullopt;
+  }
+  return area;
+}
+
 Picture ResourceCursor(int id) {
   return {LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_CURSOR, 32, 32, LR_SHARED),
           IMAGE_CURSOR};

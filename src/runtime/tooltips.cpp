@@ -107,4 +107,9 @@ void Form::HideNotice() {
   SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
 }
 
+void Form::HideTips() {
+  if (tips_ && IsWindowVisible(tips_)) SendMessageW(tips_, TTM_POP, 0, 0);
+  HideNotice();
+}
+
 }  // namespace rt

@@ -642,6 +642,48 @@ TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
   EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
 }
 
+decltype(&BitBlt) g_realBitBlt;
+HDC g_still;
+std::vector<HWND> g_copiedFrom;  // the window of each copy's source DC into the still box
+BOOL WINAPI NoteBitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop) {
+  if (dst == g_still) g_copiedFrom.push_back(WindowFromDC(src));
+  return g_realBitBlt(dst, x, y, w, h, src, sx, sy, rop);
+}
+
+// The screen is read only while it shows the whole box with nothing over it.
+TEST_F(Capture, CopiesTheScreenOnlyWhileItShowsTheWholeBox) {
+  EmbedPattern();
+  F().Command5_Click();  // makes the still box's image, which the copies go to
+  auto other = StartTarget(L"--w 120 --h 120");
+  ASSERT_TRUE(other);
+  const RECT form = WindowRectOf(F().hWnd()), box = ClientRectInScreen(F().Picture4.hWnd());
+  HDC dc = GetDC(nullptr);
+  const HWND screen = WindowFromDC(dc);
+  ReleaseDC(nullptr, dc);
+  struct Row { const char* what; int formLeft; bool covered; HWND from; } const rows[] = {
+      {"another program's window over part of the box", form.left, true, F().Picture4.hWnd()},
+      {"the box partly off the screen", form.left - box.left - 100, false, F().Picture4.hWnd()},
+      {"the box uncovered", form.left, false, screen}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    SetWindowPos(F().hWnd(), nullptr, r.formLeft, form.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(other->main, HWND_TOPMOST, r.covered ? box.left + 100 : 0, r.covered ? box.top + 60 : 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    Pump(300);
+    g_still = F().Picture5.hDC();
+    g_copiedFrom.clear();
+    g_realBitBlt =
+        reinterpret_cast<decltype(&BitBlt)>(RedirectImport("BitBlt", reinterpret_cast<void*>(&NoteBitBlt)));
+    F().Command5_Click();
+    RedirectImport("BitBlt", reinterpret_cast<void*>(g_realBitBlt));
+    EXPECT_EQ(g_copiedFrom, std::vector<HWND>{r.from});
+    // None of the other program's pixels; what is off the screen Wine does not keep.
+    if (r.formLeft == form.left)
+      EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+  }
+  StopTarget(*other);
+}
+
 // ---- the notice of a saved screenshot, on the real exe ------------------------
 
 class SavedNotice : public testing::Test {
