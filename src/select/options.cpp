@@ -5,18 +5,13 @@
 
 namespace {
 
-// What follows `prefix` at the start of `s` (letters compared without case
-// when `anyCase`; with `word`, `prefix` ends at a blank or a line end too),
+// What follows `prefix` at the start of `s` (ASCII letters compared without
+// case when `anyCase`; with `word`, `prefix` ends at a blank or a line end too),
 // or null when `s` does not start with it.
 const wchar_t* After(const wchar_t* s, const wchar_t* prefix, bool anyCase = false, bool word = false) {
   for (; *prefix && !(word && (*prefix == L' ' || *prefix == L'\n')); ++s, ++prefix)
-    if (*s != *prefix && !(anyCase && (*s | 0x20) == *prefix && *prefix >= L'a')) return nullptr;
+    if (*s != *prefix && !(anyCase && (*s | 0x20) == (*prefix | 0x20))) return nullptr;
   return s;
-}
-
-bool Is(const wchar_t* s, const wchar_t* word) {
-  const wchar_t* rest = After(s, word);
-  return rest && !*rest;
 }
 
 // Digits only, in base 10 or 16, one to 8 of them: no sign, no blanks.
@@ -50,18 +45,19 @@ bool Ratio(const wchar_t* s) {
 
 }  // namespace
 
+const wchar_t kModifierNames[4][6] = {L"Ctrl", L"Alt", L"Shift", L"Win"};
+const BYTE kModifierBits[4] = {MOD_CONTROL, MOD_ALT, MOD_SHIFT, MOD_WIN};
+
 bool ParseModifiers(const wchar_t* text, UINT& mods) {
   mods = 0;
   const wchar_t* none = After(text, L"none", true);
   if (none && !*none) return true;
   int count = 0;
   for (const wchar_t* at = text; *at; ++count) {
-    // The modifiers' MOD_ bits are 1 alt, 2 ctrl, 4 shift, 8 win.
-    static const wchar_t kWords[4][6] = {L"alt", L"ctrl", L"shift", L"win"};
     UINT mod = 0;
     const wchar_t* rest = nullptr;
     for (int i = 0; i < 4 && !mod; ++i)
-      if ((rest = After(at, kWords[i], true)) && (!*rest || *rest == L'+')) mod = 1u << i;
+      if ((rest = After(at, kModifierNames[i], true)) && (!*rest || *rest == L'+')) mod = kModifierBits[i];
     if (!mod || (mods & mod)) return false;
     mods |= mod;
     at = *rest ? rest + 1 : rest;
@@ -70,11 +66,16 @@ bool ParseModifiers(const wchar_t* text, UINT& mods) {
   return count >= 2;
 }
 
+// Past the names that the usage shows, the other ways to ask for it.
 const wchar_t kOptionNames[] =
     L"--title TEXT\n--class NAME\n--exe FILE\n--hwnd N\n--wait SECONDS\n--ratio R\n--hotkeys MODS\n"
-    L"--fullscreen\n--no-topmost\n--help\n";
+    L"--fullscreen\n--no-topmost\n--help\n-h\n/?\n";
 
 CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
+  // Where the first seven keep their values.
+  static const wchar_t* Options::* const kValues[] = {&Options::title, &Options::cls, &Options::exe,
+                                                      &Options::hwndText, &Options::waitText, &Options::ratio,
+                                                      &Options::hotkeysText};
   CommandLine line{};
   Options& o = line.options;
   for (int i = 1; i < argc; ++i) {
@@ -86,22 +87,20 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
       if (rest && !*rest) break;
       while (*name++ != L'\n') {}
     }
-    if (Is(a, L"-h") || Is(a, L"/?")) k = 9;
     // The first seven take the next argument as their value.
     const wchar_t* v = k < 7 && i + 1 < argc ? argv[i + 1] : L"";
+    if (k < 7) o.*kValues[k] = v;
     bool ok = k >= 7 || *v;
     switch (k) {
-      case 0: o.title = v; break;
-      case 1: o.cls = v; break;
-      case 2: o.exe = v; break;
-      case 3: ok = ok && Handle(o.hwndText = v, o.hwnd); break;
-      case 4: ok = ok && Number(o.waitText = v, 10, o.wait); break;
-      case 5: ok = ok && Ratio(o.ratio = v); break;
-      case 6: ok = ok && ParseModifiers(o.hotkeysText = v, o.hotkeys); break;
+      case 3: ok = ok && Handle(v, o.hwnd); break;
+      case 4: ok = ok && Number(v, 10, o.wait); break;
+      case 5: ok = ok && Ratio(v); break;
+      case 6: ok = ok && ParseModifiers(v, o.hotkeys); break;
       case 7: o.fullscreen = true; break;
       case 8: o.noTopmost = true; break;
-      case 9: o.help = true; return line;
-      default: ok = false;
+      case 9: case 10: case 11: o.help = true; return line;
+      case 12: ok = false; break;
+      default: break;
     }
     if (!ok) {
       line.bad = i;

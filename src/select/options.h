@@ -41,3 +41,8 @@ bool ParseModifiers(const wchar_t* text, UINT& mods);
 
 // A line per option: its name and, for the first seven, its value's.
 extern const wchar_t kOptionNames[];
+
+// The modifiers as hotkeys are written ("Ctrl+Alt+Shift+F"; --hotkeys takes
+// them in any case), and their MOD_ bits.
+extern const wchar_t kModifierNames[4][6];
+extern const BYTE kModifierBits[4];

@@ -14,10 +14,8 @@ constexpr UINT kNoticeMs = 10000;
 
 // "Ctrl+Alt+Shift+F", as people write hotkeys.
 Line& KeyName(Line& to, UINT mods, int key) {
-  static const wchar_t kNames[4][6] = {L"Win", L"Ctrl", L"Alt", L"Shift"};
-  static const BYTE kMods[4] = {MOD_WIN, MOD_CONTROL, MOD_ALT, MOD_SHIFT};
   for (int i = 0; i < 4; ++i)
-    if (mods & kMods[i]) to << kNames[i] << L"+";
+    if (mods & kModifierBits[i]) to << kModifierNames[i] << L"+";
   const wchar_t letter[] = {kHotKeyLetters[key], 0};
   return to << letter;
 }

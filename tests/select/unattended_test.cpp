@@ -77,7 +77,7 @@ TEST(CommandLineTool, TakesTheWindowItNamesOrSaysWhatItLookedFor) {
        L"--title camera --class vistreltarget --exe VISTREL_TARGET.EXE --ratio 2 --no-topmost", nullptr, false},
       {"a Chinese title", L"摄像头预览", false, L"--title 像头", nullptr, false},
       {"a window that appears later", L"Later", true, L"--title Later --wait 30",
-       L"Waiting up to 30 s for a window matching \u201CLater\u201D.", false},
+       L"Waiting 30 s for a window matching \u201CLater\u201D.", false},
       {"another program's file", L"Camera", false, L"--title Camera --exe notepad.exe --wait 1",
        L"No window matching \u201CCamera, notepad.exe\u201D appeared within 1 s.", false},
       {"only our own window", nullptr, false, L"--title Vistrel1.5 --wait 0",
@@ -112,7 +112,7 @@ TEST(CommandLineTool, TakesTheWindowItNamesOrSaysWhatItLookedFor) {
   ASSERT_TRUE(tool);
   const HWND box = FindMessageBox(L"Vistrel", 10000);
   ASSERT_TRUE(box);
-  EXPECT_EQ(MessageBoxText(box).rfind(L"Wrong argument: --wait soon\n\nUsage: vistrel [options]\n--title TEXT\t", 0), 0u)
+  EXPECT_EQ(MessageBoxText(box).rfind(L"Wrong argument: --wait soon\n\nvistrel [options]\n--title TEXT\t", 0), 0u)
       << testing::PrintToString(MessageBoxText(box));
   EXPECT_FALSE(FindWindowW(VISTREL_FORM_CLASS, nullptr));
   ASSERT_TRUE(CloseMessageBox(box));
@@ -159,7 +159,7 @@ TEST(HotKeys, EachKeyActsFromBehindAnotherProgramAndGoesWithTheTool) {
   auto tool = StartTool();
   UnregisterHotKey(nullptr, 1);
   ASSERT_TRUE(tool);
-  EXPECT_TRUE(WaitUntil([&] { return Notice(*tool) == L"Skipped, held by another program: Ctrl+Alt+Shift+F"; }, 5000))
+  EXPECT_TRUE(WaitUntil([&] { return Notice(*tool) == L"Skipped, in use elsewhere: Ctrl+Alt+Shift+F"; }, 5000))
       << testing::PrintToString(Notice(*tool));
   const HWND pause = ToolControl(*tool, ids::Command4);
   const struct {
