@@ -58,6 +58,8 @@ frmMain::frmMain()
   SetToolTips();
 }
 
+frmMain::~frmMain() { DestroyNow(); }
+
 void frmMain::SetToolTips() {
   Picture3.SetToolTipText(TipText(Tip::Magnifier));
   SetKeyTip(cmdTransfer, TipText(Tip::Transfer), 0);

@@ -14,7 +14,8 @@
 class frmMain final : public rt::Form {
  public:
   frmMain();
-  ~frmMain() override { DestroyNow(); }
+  // Out of line: inline, each file that ends a form kept a copy of its own.
+  ~frmMain() override;
 
   // Controls, in creation order, which is also their stacking order.
   rt::PictureBox Picture4;
