@@ -73,18 +73,18 @@ void Line::Add(wchar_t c) {
 }
 
 Line& Line::operator<<(const wchar_t* s) {
-  while (s && *s) Add(*s++);
+  while (*s) Add(*s++);
   return *this;
 }
 
-// The first line alone, then a line per option: its name, a tab, what it does.
+// The first line alone, then a line per option: its name, a dash, what it does.
 Line& Line::Usage() {
   const wchar_t* said = TipText(Tip::Usage);
   for (const wchar_t* name = nullptr;; Add(L'\n')) {
     if (name) {
       while (*name != L'\n') Add(*name++);
       ++name;
-      Add(L'\t');
+      *this << L" \u2014 ";
     } else {
       name = kOptionNames;
     }

@@ -97,7 +97,7 @@ TEST(CommandLineTool, TakesTheWindowItNamesOrSaysWhatItLookedFor) {
   ASSERT_TRUE(tool);
   const HWND box = FindMessageBox(L"Vistrel", 10000);
   ASSERT_TRUE(box);
-  EXPECT_EQ(MessageBoxText(box).rfind(L"Wrong argument: --wait soon\n\nvistrel [options]\n--title TEXT\t", 0), 0u)
+  EXPECT_EQ(MessageBoxText(box).rfind(L"Wrong argument: --wait soon\n\nvistrel [options]\n--title TEXT \u2014 title contains TEXT\n", 0), 0u)
       << testing::PrintToString(MessageBoxText(box));
   EXPECT_FALSE(FindWindowW(VISTREL_FORM_CLASS, nullptr));
   ASSERT_TRUE(CloseMessageBox(box));
