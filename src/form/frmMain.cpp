@@ -58,22 +58,24 @@ frmMain::frmMain()
   SetToolTips();
 }
 
+frmMain::~frmMain() { DestroyNow(); }
+
 void frmMain::SetToolTips() {
   Picture3.SetToolTipText(TipText(Tip::Magnifier));
-  cmdTransfer.SetToolTipText(TipText(Tip::Transfer));
+  SetKeyTip(cmdTransfer, TipText(Tip::Transfer), 0);
   Command1.SetToolTipText(TipText(Tip::Larger));
   Command2.SetToolTipText(TipText(Tip::Smaller));
-  Command3.SetToolTipText(TipText(Tip::Restore));
-  Command4.SetToolTipText(TipText(Tip::Pause));
-  Command5.SetToolTipText(TipText(Tip::Screenshot));
-  Command6.SetToolTipText(TipText(Tip::FullScreen));
+  SetKeyTip(Command3, TipText(Tip::Restore), 2);
+  SetPauseCaption(Command4.Caption());
+  SetKeyTip(Command5, TipText(Tip::Screenshot), 4);
+  SetKeyTip(Command6, TipText(Tip::FullScreen), 1);
   Check1.SetToolTipText(TipText(Tip::Topmost));
   Text2.SetToolTipText(TipText(Tip::Ratio));
 }
 
 void frmMain::SetPauseCaption(std::wstring_view caption) {
   Command4.SetCaption(caption);
-  Command4.SetToolTipText(TipText(caption == L"暂停" ? Tip::Pause : Tip::Resume));
+  SetKeyTip(Command4, TipText(caption == L"暂停" ? Tip::Pause : Tip::Resume), 3);
 }
 
 Window& frmMain::CurWindow() {
@@ -83,9 +85,14 @@ Window& frmMain::CurWindow() {
 
 // ---- Event decoding ---------------------------------------------------------
 
-void frmMain::OnLoad() { Form_Load(); }
+void frmMain::OnLoad() {
+  Form_Load();
+  StartFromCommandLine();
+}
 
 void frmMain::OnUnload(int& cancel) {
+  // A closed tool takes no keys, also while it waits to give a window back.
+  UnregisterHotKeys();
   // Giving a window back waits for its program: one that hangs must not keep
   // the closed tool on the screen meanwhile.
   Hide();
@@ -99,6 +106,13 @@ void frmMain::OnDestroying() {
   // wherever in it the window was left (Picture4, or a parent named in Text1).
   GiveBackBorrowedWindows(hWnd());
   StopWatchingEsc();
+  UnregisterHotKeys();
+}
+
+void frmMain::OnHotKey(int id) { Form_HotKey(id); }
+
+void frmMain::OnTimer(UINT_PTR id) {
+  if (id == kFirstFormTimer) LookForWanted();
 }
 
 void frmMain::OnKeyPress(int& keyAscii) { Form_KeyPress(keyAscii); }

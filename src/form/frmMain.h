@@ -7,12 +7,15 @@
 #include <optional>
 
 #include "runtime/runtime.h"
+#include "form/tips.h"
+#include "select/options.h"
 #include "window/Window.h"
 
 class frmMain final : public rt::Form {
  public:
   frmMain();
-  ~frmMain() override { DestroyNow(); }
+  // Out of line: inline, each file that ends a form kept a copy of its own.
+  ~frmMain() override;
 
   // Controls, in creation order, which is also their stacking order.
   rt::PictureBox Picture4;
@@ -68,6 +71,9 @@ class frmMain final : public rt::Form {
   // Whether full screen was entered at least once (Esc before that does nothing).
   bool FullScreenSaved = false;
 
+  // What the command line asked for; set before Run.
+  Options Wanted{};
+
   // The current target, created on first use.
   Window& CurWindow();
 
@@ -83,6 +89,13 @@ class frmMain final : public rt::Form {
   void Picture3_MouseMove(int Button, int Shift, float X, float Y);
   void Picture3_MouseUp(int Button, int Shift, float X, float Y);
   void FillProps(const int32_t& lWindow);
+  // PickPoint: the pointer's place and the window under it.
+  void LookUnderPointer();
+
+  // Taking a window without the mouse: the command line's wait, the hotkeys.
+  void TakeWindow(HWND h);
+  void LookForWanted();
+  void Form_HotKey(int id);
 
   // Embedding and release.
   void cmdTransfer_Click();
@@ -114,6 +127,11 @@ class frmMain final : public rt::Form {
   bool FillStillBox();
   bool CopyShownPicture();
   void ShowSaved(const std::wstring& path);
+  void StartFromCommandLine();
+  void UnregisterHotKeys();
+  void EndWait();
+  // The button's tooltip, naming its hotkey when that is registered.
+  void SetKeyTip(rt::Control& button, const wchar_t* tip, int key);
 
   void OnLoad() override;
   void OnUnload(int& cancel) override;
@@ -126,8 +144,14 @@ class frmMain final : public rt::Form {
   void OnMouseDown(rt::Control& c, int button, int shift, float x, float y) override;
   void OnMouseMove(rt::Control& c, int button, int shift, float x, float y) override;
   void OnMouseUp(rt::Control& c, int button, int shift, float x, float y) override;
+  void OnHotKey(int id) override;
+  void OnTimer(UINT_PTR id) override;
 
   std::optional<Window> curWindow_;
+  int looksLeft_ = 0;         // at the window the command line names, after the next
+  bool waitNoticed_ = false;  // the notice of the wait has been shown
+  Line keysNotice_;           // which hotkeys another program holds, if any
+  UINT heldKeys_ = 0;         // bit per hotkey registered
 };
 
 // The caption that follows a display box of the given content size.

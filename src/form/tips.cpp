@@ -1,6 +1,7 @@
 #include "form/tips.h"
 
 #include "runtime/convert.h"
+#include "select/options.h"
 
 namespace {
 
@@ -25,6 +26,33 @@ constexpr const wchar_t* kTips[][2] = {
      L"该窗口属于以管理员身份运行的程序。要在此显示它，请也以管理员身份运行 Vistrel。"},
     {L"The program is not responding. Try again when it responds.", L"该程序没有响应。请在它响应后再试。"},
     {L"The window could not be moved here: ", L"无法把该窗口移到这里："},
+    {L"Waiting %2 s for a window matching \u201C%1\u201D.", L"等待与\u201C%1\u201D相符的窗口，最多 %2 秒。"},
+    {L"No window matching \u201C%1\u201D appeared within %2 s.", L"%2 秒内没有出现与\u201C%1\u201D相符的窗口。"},
+    {L"Skipped, in use elsewhere: %1", L"已跳过，被其他程序占用：%1"},
+    {L"Wrong argument: ", L"参数有误："},
+    // After the first line, one per option, beside its name (kOptionNames).
+    {L"vistrel [options]\n"
+     L"title contains TEXT\n"
+     L"window class\n"
+     L"program (notepad.exe)\n"
+     L"handle, decimal or 0x hex\n"
+     L"seconds to look (10; 0: once)\n"
+     L"ratio, 0.2 to 5\n"
+     L"keys T F R P S: 2+ of ctrl+alt+shift+win (ctrl+alt+shift), or none\n"
+     L"then full screen\n"
+     L"\"最前\" off\n"
+     L"this text",
+     L"vistrel [选项]\n"
+     L"标题含 TEXT\n"
+     L"窗口类\n"
+     L"程序（notepad.exe）\n"
+     L"句柄，十进制或 0x 十六进制\n"
+     L"找几秒（10；0：找一次）\n"
+     L"宽高比，0.2 到 5\n"
+     L"T F R P S 键：ctrl+alt+shift+win 中两个以上（ctrl+alt+shift），或 none\n"
+     L"然后全屏\n"
+     L"\"最前\"关闭\n"
+     L"本说明"},
 };
 
 }  // namespace
@@ -36,6 +64,41 @@ const wchar_t* TipText(Tip tip, int language) { return kTips[static_cast<int>(ti
 const wchar_t* TipText(Tip tip) {
   static const int language = TipLanguage(GetUserDefaultUILanguage());
   return TipText(tip, language);
+}
+
+void Line::Add(wchar_t c) {
+  if (length_ + 1 >= ARRAYSIZE(text_)) return;
+  text_[length_++] = c;
+  text_[length_] = 0;
+}
+
+Line& Line::operator<<(const wchar_t* s) {
+  while (*s) Add(*s++);
+  return *this;
+}
+
+// The first line alone, then a line per option: its name, a dash, what it does.
+Line& Line::Usage() {
+  const wchar_t* said = TipText(Tip::Usage);
+  for (const wchar_t* name = nullptr;; Add(L'\n')) {
+    if (name) {
+      while (*name != L'\n') Add(*name++);
+      ++name;
+      *this << L" \u2014 ";
+    } else {
+      name = kOptionNames;
+    }
+    while (*said && *said != L'\n') Add(*said++);
+    if (!*said++) return *this;
+  }
+}
+
+Line& Line::Said(Tip tip, const wchar_t* first, const wchar_t* second) {
+  for (const wchar_t* c = TipText(tip); *c; ++c) {
+    if (c[0] == L'%' && (c[1] == L'1' || c[1] == L'2')) *this << (*++c == L'1' ? first : second);
+    else Add(*c);
+  }
+  return *this;
 }
 
 std::wstring RefusalText(DWORD error) {

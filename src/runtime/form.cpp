@@ -321,8 +321,12 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_TIMER:
-      if (wp != kNoticeTimer) break;
-      HideNotice();
+      if (wp == kNoticeTimer) HideNotice();
+      else if (wp >= kFirstFormTimer) OnTimer(wp);
+      else break;
+      return 0;
+    case WM_HOTKEY:
+      OnHotKey(static_cast<int>(wp));
       return 0;
     case WM_ACTIVATE:
       // Keyboard activation puts the focus on the first control; a click

@@ -339,6 +339,11 @@ class Form {
   // OnEndSession; our process may be ended at any moment after it returns.
   virtual bool OnQueryEndSession(LPARAM reason) { (void)reason; return true; }
   virtual void OnEndSession(LPARAM reason) { (void)reason; }
+  // A hotkey registered on the form's window was pressed: its id.
+  virtual void OnHotKey(int id) { (void)id; }
+  // A timer set on the form's window went off; ids from kFirstFormTimer up are the form's own.
+  static constexpr UINT_PTR kFirstFormTimer = 16;
+  virtual void OnTimer(UINT_PTR id) { (void)id; }
 
   // A balloon at the control saying `text`: not modal, gone after `ms` or at
   // the next click on the form. The text is the balloon tool's own text.

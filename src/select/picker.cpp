@@ -4,6 +4,8 @@
 // Errors ignored: a step that fails is skipped and the next one runs.
 void frmMain::Picture3_MouseDown(int Button, int Shift, float X, float Y) {
   (void)Button, (void)Shift, (void)X, (void)Y;
+  // A pick by hand ends the wait for the window the command line names.
+  EndWait();
   if (SetCapture(hWnd()) != nullptr) {
     SetMouseIcon(Picture1.GetPicture());
     Picture3.SetPicture({});
@@ -16,12 +18,14 @@ void frmMain::Picture3_MouseDown(int Button, int Shift, float X, float Y) {
 void frmMain::Picture3_MouseMove(int Button, int Shift, float X, float Y) {
   (void)Button, (void)Shift, (void)X, (void)Y;
   if (!Picking) return;
+  LookUnderPointer();
+  if (PickPoint.hwndFound != CurHandle) FillProps(PickPoint.hwndFound);
+}
+
+void frmMain::LookUnderPointer() {
   POINT pt{};
   GetCursorPos(&pt);
-  PickPoint.x = pt.x;
-  PickPoint.y = pt.y;
-  PickPoint.hwndFound = FromHwnd(WindowFromPoint(pt));
-  if (PickPoint.hwndFound != CurHandle) FillProps(PickPoint.hwndFound);
+  PickPoint = {pt.x, pt.y, FromHwnd(WindowFromPoint(pt))};
 }
 
 // Errors ignored, as in MouseDown.
@@ -31,6 +35,11 @@ void frmMain::Picture3_MouseUp(int Button, int Shift, float X, float Y) {
   Picture3.SetPicture(Picture1.GetPicture());
   SetMousePointer(0);
   ReleaseCapture();
+  // Where the drag ends counts, as if a last move had come there; a click
+  // on the magnifier's own box picks nothing.
+  LookUnderPointer();
+  if (PickPoint.hwndFound != CurHandle && ToHwnd(PickPoint.hwndFound) != Picture3.hWnd())
+    FillProps(PickPoint.hwndFound);
   cmdTransfer.SetEnabled(true);
 }
 

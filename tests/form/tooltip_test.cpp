@@ -1,6 +1,7 @@
 // Tooltips of the real exe: resting the pointer on each control the user
-// acts on shows what it does, in English, or in Chinese when the interface
-// language is Chinese (the Cp936 pass runs under a Chinese locale).
+// acts on shows what it does, and the buttons their hotkeys, in English, or
+// in Chinese when the interface language is Chinese (the Cp936 pass runs
+// under a Chinese locale).
 #include <gtest/gtest.h>
 
 #include "form/control_ids.h"
@@ -19,19 +20,19 @@ struct Row {
 const Row kTips[] = {
     {ids::Picture3, L"Drag onto a window to pick it", L"按住拖到一个窗口上来选中它"},
     // Disabled until a pick: the tip matters most then.
-    {ids::cmdTransfer, L"Pick a window with the magnifier first, then move it in here",
-     L"先用放大镜选一个窗口，再把它移进这里"},
+    {ids::cmdTransfer, L"Pick a window with the magnifier first, then move it in here (Ctrl+Alt+Shift+T)",
+     L"先用放大镜选一个窗口，再把它移进这里 (Ctrl+Alt+Shift+T)"},
     {ids::Command1, L"Make the window larger (shape from the ratio)", L"放大窗口（形状按宽高比）"},
     {ids::Command2, L"Make the window smaller (shape from the ratio)", L"缩小窗口（形状按宽高比）"},
-    {ids::Command3, L"Give the window back to where it came from", L"把窗口还给它原来的地方"},
-    {ids::Command4, L"Freeze the picture", L"冻结画面"},
-    {ids::Command5, L"Save the picture as a bitmap file", L"把画面保存为位图文件"},
-    {ids::Command6, L"Show the window on the whole screen (Esc returns)", L"全屏显示窗口（按 Esc 返回）"},
+    {ids::Command3, L"Give the window back to where it came from (Ctrl+Alt+Shift+R)", L"把窗口还给它原来的地方 (Ctrl+Alt+Shift+R)"},
+    {ids::Command4, L"Freeze the picture (Ctrl+Alt+Shift+P)", L"冻结画面 (Ctrl+Alt+Shift+P)"},
+    {ids::Command5, L"Save the picture as a bitmap file (Ctrl+Alt+Shift+S)", L"把画面保存为位图文件 (Ctrl+Alt+Shift+S)"},
+    {ids::Command6, L"Show the window on the whole screen (Esc returns) (Ctrl+Alt+Shift+F)", L"全屏显示窗口（按 Esc 返回） (Ctrl+Alt+Shift+F)"},
     {ids::Check1, L"Keep this tool above other windows", L"让本工具总在其他窗口之上"},
     {ids::Text2, L"Ratio for + and -: height = width \u00D7 this (0.2 to 5; 1.33 is 4:3)",
      L"+ 和 - 的比例：高 = 宽 \u00D7 此数（0.2 到 5；1.33 即 4:3）"},
 };
-const Row kResume{ids::Command4, L"Show the live picture again", L"恢复实时画面"};
+const Row kResume{ids::Command4, L"Show the live picture again (Ctrl+Alt+Shift+P)", L"恢复实时画面 (Ctrl+Alt+Shift+P)"};
 
 // Rests the pointer on the control until the tooltip says `want`; what it said.
 std::wstring TipOn(const Tool& tool, int id, const std::wstring& want) {

@@ -262,6 +262,19 @@ TEST_F(Picker, PressAndReleaseWithoutMovingOnlyEnablesTransfer) {
   EXPECT_EQ(form_->CurHandle, FromHwnd(t.button));
 }
 
+// The release records the window it ends on, even when no move there was seen.
+TEST_F(Picker, ARecordIsMadeWhereTheDragEnds) {
+  Target t = Start(L"--title Ends --x 40 --y 120 --w 380 --h 300 --children");
+  ASSERT_TRUE(t.main);
+  Press();
+  DragTo(CenterOf(t.edit));
+  form_->Picking = false;  // moves from here on go unseen
+  PointTo(CenterOf(t.button));
+  Release();
+  EXPECT_TRUE(WaitUntil([&] { return form_->CurHandle == FromHwnd(t.button); }, 2000));
+  EXPECT_EQ(Panel()[1], Dec(t.button));
+}
+
 TEST_F(Picker, RightAndMiddleButtonsPickToo) {
   Target t = Start(L"--title Buttons --x 40 --y 120 --w 380 --h 300 --children");
   ASSERT_TRUE(t.main);

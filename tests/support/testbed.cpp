@@ -343,9 +343,10 @@ bool ProcessAlive(const Target& t) {
 
 // ---- tool ------------------------------------------------------------------
 
-std::optional<Tool> StartTool(const std::wstring& args) {
+std::optional<Tool> StartTool(const std::wstring& args, bool waitForForm) {
   auto launched = Launch(L"vistrel.exe", args, nullptr);
   if (!launched) return std::nullopt;
+  if (!waitForForm) return Tool{launched->process, launched->pid, nullptr};
   HWND form = nullptr;
   WaitUntil(
       [&] {

@@ -68,8 +68,9 @@ struct Tool {
   HWND form = nullptr;
 };
 
-// Starts vistrel.exe and waits up to 15 s for its visible form.
-std::optional<Tool> StartTool(const std::wstring& args = L"");
+// Starts vistrel.exe and waits up to 15 s for its visible form; without
+// `waitForForm`, returns at once with no form.
+std::optional<Tool> StartTool(const std::wstring& args = L"", bool waitForForm = true);
 // The same, closed as a user would (CloseTool) when the last copy goes, however a test ends.
 std::shared_ptr<Tool> StartToolClosedAtEnd();
 // Asks the form to close as a user would; ends the process after timeout.

@@ -1,0 +1,110 @@
+// Taking a window without the mouse: the window the command line names,
+// looked for until it appears, and the hotkeys.
+#include "form/frmMain.h"
+#include "select/find.h"
+
+namespace {
+
+// One hotkey per button; its id is its place here plus 1.
+constexpr wchar_t kHotKeyLetters[] = L"TFRPS";
+enum HotKey : int { kTake = 1, kFullScreen, kRestore, kPause, kScreenshot };
+
+constexpr UINT kLookMs = 250;
+constexpr UINT kNoticeMs = 10000;
+
+// "Ctrl+Alt+Shift+F", as people write hotkeys.
+Line& KeyName(Line& to, UINT mods, int key) {
+  for (int i = 0; i < 4; ++i)
+    if (mods & kModifierBits[i]) to << kModifierNames[i] << L"+";
+  const wchar_t letter[] = {kHotKeyLetters[key], 0};
+  return to << letter;
+}
+
+}  // namespace
+
+void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
+  Line text;
+  text << tip;
+  if (heldKeys_ & (1u << key)) KeyName(text << L" (", Wanted.HotKeys(), key) << L")";
+  button.SetToolTipText(text.Text());
+}
+
+// After Form_Load: what the command line changes, the hotkeys, and the first look.
+void frmMain::StartFromCommandLine() {
+  if (Wanted.ratio) Text2.SetText(Wanted.ratio);
+  if (Wanted.noTopmost) Check1.SetValue(0);
+  Line skipped;
+  const UINT mods = Wanted.HotKeys();
+  for (int i = 0; mods && i < 5; ++i) {
+    if (RegisterHotKey(hWnd(), i + 1, mods | MOD_NOREPEAT, kHotKeyLetters[i])) heldKeys_ |= 1u << i;
+    else KeyName(skipped << (skipped.Empty() ? L"" : L", "), mods, i);
+  }
+  SetToolTips();
+  if (!skipped.Empty()) ShowNotice(Picture3, keysNotice_.Said(Tip::KeysTaken, skipped.Text()).Text(), kNoticeMs);
+  if (!Wanted.WantsWindow()) return;
+  looksLeft_ = static_cast<int>(Wanted.WaitSeconds() * (1000 / kLookMs));
+  // The first look once the form shows, then one every kLookMs.
+  SetTimer(hWnd(), kFirstFormTimer, 1, nullptr);
+}
+
+void frmMain::UnregisterHotKeys() {
+  for (int i = 0; i < 5; ++i)
+    if (heldKeys_ & (1u << i)) UnregisterHotKey(hWnd(), i + 1);
+  heldKeys_ = 0;
+}
+
+void frmMain::EndWait() {
+  if (KillTimer(hWnd(), kFirstFormTimer)) HideNotice();
+}
+
+// Recorded exactly as a pick records it, then taken as "传输" takes it.
+void frmMain::TakeWindow(HWND h) {
+  EndWait();
+  const int32_t w = FromHwnd(h);
+  if (w != CurHandle) FillProps(w);
+  cmdTransfer.SetEnabled(true);
+  cmdTransfer_Click();
+}
+
+void frmMain::LookForWanted() {
+  SetTimer(hWnd(), kFirstFormTimer, kLookMs, nullptr);
+  if (const HWND h = FindWanted(Wanted)) {
+    TakeWindow(h);
+    // Full screen only for a window that did come in.
+    if (Wanted.fullscreen && GetAncestor(h, GA_PARENT) == Picture4.hWnd()) fullscreen();
+    return;
+  }
+  // Said once when the wait begins, and once when it is over.
+  const bool over = looksLeft_-- <= 0;
+  if (!over && waitNoticed_) return;
+  waitNoticed_ = true;
+  Line what, said;
+  for (const wchar_t* given : {Wanted.title, Wanted.cls, Wanted.exe, Wanted.hwndText})
+    if (given) what << (what.Empty() ? L"" : L", ") << given;
+  if (over) EndWait();
+  // Which hotkeys another program holds stays said.
+  else if (!keysNotice_.Empty()) said << keysNotice_.Text() << L"\n";
+  said.Said(over ? Tip::NotFound : Tip::Waiting, what.Text(), Wanted.waitText ? Wanted.waitText : L"10");
+  ShowNotice(Picture3, said.Text(), over ? kNoticeMs : Wanted.WaitSeconds() * 1000);
+}
+
+void frmMain::Form_HotKey(int id) {
+  switch (id) {
+    case kTake: {
+      // As a drag released over the window under the pointer, then "传输";
+      // never over this tool itself or the desktop.
+      LookUnderPointer();
+      const HWND h = ToHwnd(PickPoint.hwndFound), root = GetAncestor(h, GA_ROOT);
+      if (h && h != GetDesktopWindow() && root != GetShellWindow() && !OfThisProcess(root)) TakeWindow(h);
+      break;
+    }
+    case kFullScreen:
+      if (Command6.Visible()) fullscreen();
+      else smallscreen();
+      break;
+    case kRestore: Command3_Click(); break;
+    case kPause: Command4_Click(); break;
+    case kScreenshot: Command5_Click(); break;
+    default: break;
+  }
+}
