@@ -232,22 +232,30 @@ def cursor_file(img, hotspot):
 
 
 def icon_file(pictures):
+    # 8 bits a pixel with a palette of just the colours used: the same
+    # pixels as 24 bits, in 40 % of the room (the exe counts every byte).
     dibs = []
     for size, (rgb, opaque) in pictures:
+        colours = sorted({c for row in rgb for c in row})
+        assert len(colours) <= 256, 'an icon image has more than 256 colours'
+        index = {c: i for i, c in enumerate(colours)}
+        palette = b''.join(bytes((b, g, r, 0)) for r, g, b in colours)
         xor = bytearray()
-        stride = (size * 3 + 3) // 4 * 4
+        stride = (size + 3) // 4 * 4
         for row in reversed(rgb):
             line = bytearray(stride)
-            for x, (r, g, b) in enumerate(row):
-                line[x * 3:x * 3 + 3] = bytes((b, g, r))
+            for x, c in enumerate(row):
+                line[x] = index[c]
             xor += line
         andm = pack_1bit([[0 if o else 1 for o in row] for row in opaque])
-        dibs.append((size, bitmap_info(size, size, 24, len(xor) + len(andm)) + xor + andm))
+        info = bytearray(bitmap_info(size, size, 8, len(xor) + len(andm)))
+        struct.pack_into('<I', info, 32, len(colours))  # biClrUsed
+        dibs.append((size, bytes(info) + palette + xor + andm))
     header = struct.pack('<HHH', 0, 1, len(dibs))
     offset = 6 + 16 * len(dibs)
     entries = b''
     for size, dib in dibs:
-        entries += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 24,
+        entries += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 8,
                                len(dib), offset)
         offset += len(dib)
     return header + entries + b''.join(d for _, d in dibs)
