@@ -25,6 +25,7 @@ constexpr const wchar_t* kTips[][2] = {
      L"该窗口属于以管理员身份运行的程序。要在此显示它，请也以管理员身份运行 Vistrel。"},
     {L"The program is not responding. Try again when it responds.", L"该程序没有响应。请在它响应后再试。"},
     {L"The window could not be moved here: ", L"无法把该窗口移到这里："},
+    {L"The program is not responding. It goes back as soon as it responds.", L"该程序没有响应。它一响应就会还原。"},
 };
 
 }  // namespace

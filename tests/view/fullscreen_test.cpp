@@ -89,6 +89,7 @@ class FullScreen : public testing::Test {
     form_->FillProps(FromHwnd(target_->main));
     form_->cmdTransfer_Click();
     ASSERT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+    ASSERT_TRUE(WaitUntil([&] { return SameRect(Now().target, RECT{0, 0, 324, 244}); }, kWait));
   }
 
   void TearDown() override {
@@ -133,6 +134,8 @@ class FullScreen : public testing::Test {
             RectIn(target_->main, form_->Picture4.hWnd())};
   }
   void ExpectView(const View& want) {
+    // The target takes its size when its program gets to it.
+    WaitUntil([&] { return SameRect(Now().target, want.target); }, kWait);
     const View now = Now();
     EXPECT_TRUE(SameRect(now.form, want.form)) << WidthOf(now.form) << "x" << HeightOf(now.form);
     EXPECT_TRUE(SameRect(now.box, want.box));
