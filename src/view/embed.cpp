@@ -1,6 +1,7 @@
 #include "view/embed.h"
 
 #include <csignal>
+#include <cstring>
 
 #include "form/Module1.h"
 #include "form/convert.h"
@@ -143,6 +144,30 @@ constexpr UINT kNotTakenNoticeMs = 6000;
 // Of the form, beside the notice's own timer.
 constexpr UINT_PTR kGiveBackTimer = 2;
 
+// Windows that stop working when another program re-parents them, so they
+// are left where and as they are; a window inside one of them too.
+constexpr const char* kBreaksWhenMoved[] = {
+    // UWP frame: comes back resized, misplaced, with a grey bar (microsoft/PowerToys#38646).
+    "ApplicationFrameWindow",
+    // UWP content inside that frame, the same app (microsoft/PowerToys#38646).
+    "Windows.UI.Core.CoreWindow",
+    // WinUI 3: the app crashes on SetParent (microsoft/WindowsAppSDK#3846).
+    "WinUIDesktopWin32WindowClass",
+    // Windows Terminal: re-parenting it "isn't a currently supported" scenario (microsoft/terminal#7084).
+    "CASCADIA_HOSTING_WINDOW_CLASS",
+};
+
+bool BreaksWhenMoved(HWND window) {
+  // Up to the top-level window, and the desktop, whose class is none of these.
+  for (HWND w = window; w; w = GetAncestor(w, GA_PARENT)) {
+    char name[32] = {};
+    GetClassNameA(w, name, ARRAYSIZE(name));
+    for (const char* breaks : kBreaksWhenMoved)
+      if (!std::strcmp(name, breaks)) return true;
+  }
+  return false;
+}
+
 bool Answers(HWND window, UINT ms) {
   DWORD_PTR ignored = 0;
   if (!IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &ignored))
@@ -171,6 +196,7 @@ void frmMain::cmdTransfer_Click() {
   SetPauseCaption(L"暂停");
   const HWND h = ToHwnd(CurWindow().hwnd);
   if (GivingBack == h) GivingBack = nullptr;  // the last press counts
+  if (BreaksWhenMoved(h)) return ShowNotice(cmdTransfer, TipText(Tip::BreaksWhenMoved), kNotTakenNoticeMs);
   if (!Answers(h, kAnswerMs)) return ShowNotice(cmdTransfer, TipText(Tip::NotResponding), kNotTakenNoticeMs);
   const HWND origin = GetAncestor(h, GA_PARENT);
   if (!CurWindow().SetWindowParent(FromHwnd(Picture4.hWnd()))) {

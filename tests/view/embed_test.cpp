@@ -235,6 +235,36 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
   RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
+// Windows that break when re-parented are left exactly as they were, whether
+// picked themselves or inside one of them, and the notice says why.
+TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
+  const struct {
+    const wchar_t* cls;
+    bool child;  // its child edit is picked
+  } rows[] = {
+      {L"ApplicationFrameWindow", false},       {L"Windows.UI.Core.CoreWindow", false},
+      {L"WinUIDesktopWin32WindowClass", false}, {L"CASCADIA_HOSTING_WINDOW_CLASS", false},
+      {L"CASCADIA_HOSTING_WINDOW_CLASS", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(row.cls)) + (row.child ? ", its child" : ""));
+    auto t = Start(std::wstring(kTargetArgs) + L" --class " + row.cls);
+    ASSERT_TRUE(t);
+    auto form = OpenForm();
+    const HWND picked = row.child ? t->edit : t->main;
+    const RECT before = WindowRectOf(picked);
+    Pick(*form, picked);
+    form->cmdTransfer_Click();
+    std::wstring said;
+    WaitUntil([&] { return !(said = NoticeText()).empty(); }, 2000);
+    EXPECT_EQ(said, TipText(Tip::BreaksWhenMoved));
+    Pump(100);
+    EXPECT_TRUE(TopLevel(t->main));
+    EXPECT_EQ(ParentOf(picked), row.child ? t->main : GetDesktopWindow());
+    EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
+  }
+}
+
 // ---- release -------------------------------------------------------------------
 
 TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
