@@ -14,6 +14,7 @@
 #include "form/control_ids.h"
 #include "form/convert.h"
 #include "form/frmMain.h"
+#include "form/tips.h"
 #include "testbed.h"
 
 using namespace testbed;
@@ -268,6 +269,11 @@ TEST_F(Faults, HungTargetDelaysButDoesNotBreakTheButtons) {
     std::snprintf(line, sizeof line, "  %5llu ms  %s\n", blocked, row.what);
     table += line;
     if (row.mostMs) EXPECT_LE(blocked, row.mostMs) << row.what;
+    if (std::string(row.what) == "还原") {  // and says the window goes back later
+      HWND notice = nullptr;
+      WaitUntil([&] { return (notice = ShownToolTip(Tool{nullptr, GetCurrentProcessId(), nullptr}, true)); }, 1000);
+      EXPECT_EQ(notice ? TextOf(notice) : L"", TipText(Tip::GoesBackLater));
+    }
     ASSERT_TRUE(WaitUntil([&] { return Answers(*t, 200); }, kHangMs + 5000)) << row.what;
     if (row.embedded)
       EXPECT_TRUE(FitsBox(t->main, box)) << row.what;
