@@ -168,7 +168,7 @@ TEST_F(FullScreen, FillsTheScreenAndEscRestoresTheNormalView) {
   // With no frame the form's client area is the screen.
   EXPECT_TRUE(SameRect(ClientRectInScreen(form_->hWnd()), RECT{0, 0, sw, sh}));
   EXPECT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
-  EXPECT_TRUE(SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, sw + 4, sh + 3}));
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(Now().target, RECT{0, 0, sw + 4, sh + 3}); }, kWait));
   EXPECT_EQ(form_->SavedFormWidth, formWidth);
   EXPECT_EQ(form_->SavedFormHeight, formHeight);
   EXPECT_EQ(form_->SavedPicWidth, 324.0f);
