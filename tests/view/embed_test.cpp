@@ -235,33 +235,24 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
   RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
-// Windows that break when re-parented are left exactly as they were, whether
-// picked themselves or inside one of them, and the notice says why.
+// Windows that break when re-parented, picked themselves or inside one, are
+// left exactly as they were, and the notice says why.
 TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
-  const struct {
-    const wchar_t* cls;
-    bool child;  // its child edit is picked
-  } rows[] = {
-      {L"ApplicationFrameWindow", false},       {L"Windows.UI.Core.CoreWindow", false},
-      {L"WinUIDesktopWin32WindowClass", false}, {L"CASCADIA_HOSTING_WINDOW_CLASS", false},
-      {L"CASCADIA_HOSTING_WINDOW_CLASS", true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(row.cls)) + (row.child ? ", its child" : ""));
-    auto t = Start(std::wstring(kTargetArgs) + L" --class " + row.cls);
+  for (const wchar_t* cls : {L"ApplicationFrameWindow", L"Windows.UI.Core.CoreWindow",
+                             L"WinUIDesktopWin32WindowClass", L"CASCADIA_HOSTING_WINDOW_CLASS"}) {
+    auto t = Start(std::wstring(kTargetArgs) + L" --class " + cls);
     ASSERT_TRUE(t);
-    auto form = OpenForm();
-    const HWND picked = row.child ? t->edit : t->main;
-    const RECT before = WindowRectOf(picked);
-    Pick(*form, picked);
-    form->cmdTransfer_Click();
-    std::wstring said;
-    WaitUntil([&] { return !(said = NoticeText()).empty(); }, 2000);
-    EXPECT_EQ(said, TipText(Tip::BreaksWhenMoved));
-    Pump(100);
-    EXPECT_TRUE(TopLevel(t->main));
-    EXPECT_EQ(ParentOf(picked), row.child ? t->main : GetDesktopWindow());
-    EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
+    for (const HWND picked : {t->main, t->edit}) {
+      SCOPED_TRACE(testing::PrintToString(std::wstring(cls)) + (picked == t->edit ? ", its child" : ""));
+      auto form = OpenForm();
+      const RECT before = WindowRectOf(picked);
+      const HWND parent = ParentOf(picked);
+      Pick(*form, picked);
+      form->cmdTransfer_Click();
+      EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(Tip::BreaksWhenMoved); }, 2000));
+      EXPECT_EQ(ParentOf(picked), parent);
+      EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
+    }
   }
 }
 
