@@ -121,8 +121,13 @@ bool frmMain::OnQueryEndSession(LPARAM reason) { return Form_QueryEndSession(rea
 
 void frmMain::OnEndSession(LPARAM reason) { Form_EndSession(reason); }
 
-void frmMain::OnAppMessage(UINT msg) {
-  if (msg == kMsgEscInProgram) Form_EscInProgram();
+void frmMain::OnAppMessage(UINT msg, WPARAM wp) {
+  switch (msg) {
+    case kMsgEscInProgram: Form_EscInProgram(); break;
+    case kMsgProgramAnswered: Form_ProgramAnswered(reinterpret_cast<HWND>(wp)); break;
+    case kMsgStillNotAnswering: Form_StillNotAnswering(); break;
+    default: break;
+  }
 }
 
 void frmMain::OnClick(rt::Control& control) {
@@ -174,6 +179,7 @@ void frmMain::Check1_Click() {
 
 void frmMain::Form_Unload(int& Cancel) {
   (void)Cancel;
+  GivingBack = nullptr;  // closing gives back on its own
   const int32_t h = CurWindow().hwnd;
   if (h != 0) {
     if (const auto parent = rt::CLng(Text1.Text())) CurWindow().SetWindowParent(GiveBackParent(h, *parent));

@@ -70,6 +70,11 @@ class frmMain final : public rt::Form {
   float SavedPicLeft = 0.0f;
   // Whether full screen was entered at least once (Esc before that does nothing).
   bool FullScreenSaved = false;
+  // The window "还原" gives back once its program answers (none: nullptr),
+  // the parent it had then, and the one it goes back to.
+  HWND GivingBack = nullptr;
+  HWND GivingBackFrom = nullptr;
+  int32_t GivingBackTo = 0;
 
   // What the command line asked for; set before Run.
   Options Wanted{};
@@ -100,6 +105,8 @@ class frmMain final : public rt::Form {
   // Embedding and release.
   void cmdTransfer_Click();
   void Command3_Click();
+  void Form_ProgramAnswered(HWND window);
+  void Form_StillNotAnswering();
 
   // Zoom.
   void Command1_Click();
@@ -137,7 +144,7 @@ class frmMain final : public rt::Form {
   void OnUnload(int& cancel) override;
   void OnDestroying() override;
   void OnKeyPress(int& keyAscii) override;
-  void OnAppMessage(UINT msg) override;
+  void OnAppMessage(UINT msg, WPARAM wp) override;
   bool OnQueryEndSession(LPARAM reason) override;
   void OnEndSession(LPARAM reason) override;
   void OnClick(rt::Control& control) override;

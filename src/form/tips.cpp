@@ -53,6 +53,10 @@ constexpr const wchar_t* kTips[][2] = {
      L"然后全屏\n"
      L"\"最前\"关闭\n"
      L"本说明"},
+    {L"The program is not responding. It goes back as soon as it responds.", L"该程序没有响应。它一响应就会还原。"},
+    {L"Windows of UWP and WinUI apps and of Windows Terminal stop working when moved into another window, so "
+     L"Vistrel leaves this one where it is.",
+     L"UWP 和 WinUI 应用以及 Windows 终端的窗口移入其他窗口后会失效，因此 Vistrel 不移动它。"},
 };
 
 }  // namespace

@@ -351,7 +351,7 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default:
       if (msg >= WM_APP && msg <= 0xBFFF) {
-        OnAppMessage(msg);
+        OnAppMessage(msg, wp);
         return 0;
       }
       break;

@@ -334,7 +334,7 @@ class Form {
   virtual void OnMouseMove(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   virtual void OnMouseUp(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   // A message from WM_APP up, posted to the form.
-  virtual void OnAppMessage(UINT msg) { (void)msg; }
+  virtual void OnAppMessage(UINT msg, WPARAM wp) { (void)msg, (void)wp; }
   // The session is about to end: false refuses. Then, once it ends for sure,
   // OnEndSession; our process may be ended at any moment after it returns.
   virtual bool OnQueryEndSession(LPARAM reason) { (void)reason; return true; }

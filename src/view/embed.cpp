@@ -1,6 +1,7 @@
 #include "view/embed.h"
 
 #include <csignal>
+#include <cstring>
 
 #include "form/Module1.h"
 #include "runtime/convert.h"
@@ -120,25 +121,69 @@ void GiveBackGuardedWindows() {
 // size in whole pixels (the box keeps its size rounded half to even).
 void frmMain::FitTarget() {
   const RECT box = Picture4.PixelRect();
-  CurWindow().Move(0, 0, box.right - box.left, box.bottom - box.top, true);
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  const HWND target = ToHwnd(CurWindow().hwnd);
+  if (GetWindowThreadProcessId(target, nullptr) == GetCurrentThreadId())
+    return CurWindow().Move(0, 0, width, height, true);
+  // Another thread's window is only asked: it takes the size when its program
+  // answers, in the order asked, and no button waits for that.
+  SetWindowPos(target, nullptr, 0, 0, width, height, SWP_ASYNCWINDOWPOS | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- Embedding and release (errors ignored: each step stands alone) ----------
 
 namespace {
 
-// How long "传输" waits for a program to show it answers; a program that does
-// not would hold up the tool once its window is inside.
+// How long "传输" and "还原" wait for a program to show it answers; a program
+// that does not would hold up the tool once its window is inside. "还原"
+// waits only the first part itself and lets its message loop run for the rest.
 constexpr UINT kAnswerMs = 200;
+constexpr UINT kAnswerAtOnceMs = 50;
 // How long the notice of a window not taken stays, unless a click comes first.
 constexpr UINT kNotTakenNoticeMs = 6000;
+// Of the form, beside the notice's own timer.
+constexpr UINT_PTR kGiveBackTimer = 2;
 
-bool Answers(HWND window) {
+// Windows that stop working when another program re-parents them, so they
+// are left where and as they are; a window inside one of them too.
+constexpr const char* kBreaksWhenMoved[] = {
+    // UWP frame: comes back resized, misplaced, with a grey bar (microsoft/PowerToys#38646).
+    "ApplicationFrameWindow",
+    // UWP content inside that frame, the same app (microsoft/PowerToys#38646).
+    "Windows.UI.Core.CoreWindow",
+    // WinUI 3: the app crashes on SetParent (microsoft/WindowsAppSDK#3846).
+    "WinUIDesktopWin32WindowClass",
+    // Windows Terminal: re-parenting it "isn't a currently supported" scenario (microsoft/terminal#7084).
+    "CASCADIA_HOSTING_WINDOW_CLASS",
+};
+
+bool BreaksWhenMoved(HWND window) {
+  // Up to the top-level window, and the desktop, whose class is none of these.
+  for (HWND w = window; w; w = GetAncestor(w, GA_PARENT)) {
+    char name[32] = {};
+    GetClassNameA(w, name, ARRAYSIZE(name));
+    for (const char* breaks : kBreaksWhenMoved)
+      if (!std::strcmp(name, breaks)) return true;
+  }
+  return false;
+}
+
+bool Answers(HWND window, UINT ms) {
   DWORD_PTR ignored = 0;
-  if (!IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored))
+  if (!IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &ignored))
     return true;
   // A program above us in privilege never gets our messages; re-parenting it will say why.
   return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// On the form's thread, once the program has answered the give-back's WM_NULL.
+void CALLBACK ProgramAnswered(HWND window, UINT, ULONG_PTR form, LRESULT) {
+  PostMessageW(reinterpret_cast<HWND>(form), kMsgProgramAnswered, reinterpret_cast<WPARAM>(window), 0);
+}
+
+void CALLBACK StillNotAnswering(HWND form, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(form, timer);
+  PostMessageW(form, kMsgStillNotAnswering, 0, 0);
 }
 
 }  // namespace
@@ -150,7 +195,9 @@ void frmMain::cmdTransfer_Click() {
   Picture4.SetVisible(true);
   SetPauseCaption(L"暂停");
   const HWND h = ToHwnd(CurWindow().hwnd);
-  if (!Answers(h)) return ShowNotice(cmdTransfer, TipText(Tip::NotResponding), kNotTakenNoticeMs);
+  if (GivingBack == h) GivingBack = nullptr;  // the last press counts
+  if (BreaksWhenMoved(h)) return ShowNotice(cmdTransfer, TipText(Tip::BreaksWhenMoved), kNotTakenNoticeMs);
+  if (!Answers(h, kAnswerMs)) return ShowNotice(cmdTransfer, TipText(Tip::NotResponding), kNotTakenNoticeMs);
   const HWND origin = GetAncestor(h, GA_PARENT);
   if (!CurWindow().SetWindowParent(FromHwnd(Picture4.hWnd()))) {
     const DWORD error = GetLastError();
@@ -165,8 +212,30 @@ void frmMain::cmdTransfer_Click() {
   Module1::InstallWndProc(h, Module1::PrevWndProc);
 }
 
+// Re-parenting waits for the window's program, so a program that does not
+// answer has its window back only once it answers; meanwhile the tool is free.
 void frmMain::Command3_Click() {
   Picture4.SetVisible(true);
-  if (const auto parent = rt::CLng(Text1.Text()))
-    CurWindow().SetWindowParent(GiveBackParent(CurWindow().hwnd, *parent));
+  const auto parent = rt::CLng(Text1.Text());
+  if (!parent) return;
+  const HWND h = ToHwnd(CurWindow().hwnd);
+  const int32_t to = GiveBackParent(CurWindow().hwnd, *parent);
+  if (Answers(h, kAnswerAtOnceMs)) return (void)CurWindow().SetWindowParent(to);
+  GivingBack = h;
+  GivingBackFrom = GetAncestor(h, GA_PARENT);
+  GivingBackTo = to;
+  SendMessageCallbackW(h, WM_NULL, 0, 0, ProgramAnswered, reinterpret_cast<ULONG_PTR>(hWnd()));
+  SetTimer(hWnd(), kGiveBackTimer, kAnswerMs - kAnswerAtOnceMs, StillNotAnswering);
+}
+
+// Only the window "还原" was last pressed for, and only while it is still
+// where it was then: not one taken in again, given back or closed meanwhile.
+void frmMain::Form_ProgramAnswered(HWND window) {
+  if (!window || window != GivingBack) return;
+  GivingBack = nullptr;
+  if (GetAncestor(window, GA_PARENT) == GivingBackFrom) SetParent(window, ToHwnd(GivingBackTo));
+}
+
+void frmMain::Form_StillNotAnswering() {
+  if (GivingBack) ShowNotice(Command3, TipText(Tip::GoesBackLater), kNotTakenNoticeMs);
 }

@@ -21,6 +21,11 @@ void RememberOrigin(HWND window, HWND parent);
 // are neither moved nor restyled. Returns how many were given back.
 int GiveBackBorrowedWindows(HWND host);
 
+// Posted to the form when the program of a window that "还原" gives back has
+// answered (wParam: that window), and when it has not answered in time.
+constexpr UINT kMsgProgramAnswered = WM_APP + 2;
+constexpr UINT kMsgStillNotAnswering = WM_APP + 3;
+
 // As many borrowed windows as the tool notes the origin of.
 constexpr int kMostBorrowed = 64;
 

@@ -11,6 +11,7 @@
 //   --session-log PATH   appends a line to PATH for each WM_QUERYENDSESSION and
 //                     WM_ENDSESSION its main window gets, saying whether it was top-level
 //   --refuse-end      answers WM_QUERYENDSESSION with FALSE, as a program with unsaved work
+//   --class NAME      the window class of its windows (default "VistrelTarget")
 // Posting it testbed::kMsgTargetHang makes it stop answering for a while;
 // kMsgTargetEscCount asks how many Esc presses it got. A click on its main
 // window gives that window the keyboard, as most programs do.
@@ -83,6 +84,7 @@ long AsLong(HWND h) { return static_cast<long>(reinterpret_cast<LONG_PTR>(h)); }
 int wmain(int argc, wchar_t** argv) {
   const wchar_t* title = L"Target window";
   const wchar_t* ansiHex = nullptr;
+  const wchar_t* className = L"VistrelTarget";
   bool children = false, popup = false;
   int x = 100, y = 100, w = 320, h = 240;
   for (int i = 1; i < argc; ++i) {
@@ -95,6 +97,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (a == L"--popup") popup = true;
     else if (a == L"--session-log" && hasValue) g_sessionLog = argv[++i];
     else if (a == L"--refuse-end") g_refuseEnd = true;
+    else if (a == L"--class" && hasValue) className = argv[++i];
     else if (a == L"--x" && hasValue) x = _wtoi(argv[++i]);
     else if (a == L"--y" && hasValue) y = _wtoi(argv[++i]);
     else if (a == L"--w" && hasValue) w = _wtoi(argv[++i]);
@@ -111,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
   wc.hInstance = inst;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = L"VistrelTarget";
+  wc.lpszClassName = className;
   RegisterClassW(&wc);
 
   g_main = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, x, y, w, h,

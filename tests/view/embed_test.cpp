@@ -236,6 +236,27 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
   RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
+// Windows that break when re-parented, picked themselves or inside one, are
+// left exactly as they were, and the notice says why.
+TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
+  for (const wchar_t* cls : {L"ApplicationFrameWindow", L"Windows.UI.Core.CoreWindow",
+                             L"WinUIDesktopWin32WindowClass", L"CASCADIA_HOSTING_WINDOW_CLASS"}) {
+    auto t = Start(std::wstring(kTargetArgs) + L" --class " + cls);
+    ASSERT_TRUE(t);
+    for (const HWND picked : {t->main, t->edit}) {
+      SCOPED_TRACE(testing::PrintToString(std::wstring(cls)) + (picked == t->edit ? ", its child" : ""));
+      auto form = OpenForm();
+      const RECT before = WindowRectOf(picked);
+      const HWND parent = ParentOf(picked);
+      Pick(*form, picked);
+      form->cmdTransfer_Click();
+      EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(Tip::BreaksWhenMoved); }, 2000));
+      EXPECT_EQ(ParentOf(picked), parent);
+      EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
+    }
+  }
+}
+
 // ---- release -------------------------------------------------------------------
 
 TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {

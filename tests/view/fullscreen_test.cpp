@@ -89,6 +89,7 @@ class FullScreen : public testing::Test {
     form_->FillProps(FromHwnd(target_->main));
     form_->cmdTransfer_Click();
     ASSERT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+    ASSERT_TRUE(WaitUntil([&] { return SameRect(Now().target, RECT{0, 0, 324, 244}); }, kWait));
   }
 
   void TearDown() override {
@@ -133,6 +134,8 @@ class FullScreen : public testing::Test {
             RectIn(target_->main, form_->Picture4.hWnd())};
   }
   void ExpectView(const View& want) {
+    // The target takes its size when its program gets to it.
+    WaitUntil([&] { return SameRect(Now().target, want.target); }, kWait);
     const View now = Now();
     EXPECT_TRUE(SameRect(now.form, want.form)) << WidthOf(now.form) << "x" << HeightOf(now.form);
     EXPECT_TRUE(SameRect(now.box, want.box));
@@ -165,7 +168,7 @@ TEST_F(FullScreen, FillsTheScreenAndEscRestoresTheNormalView) {
   // With no frame the form's client area is the screen.
   EXPECT_TRUE(SameRect(ClientRectInScreen(form_->hWnd()), RECT{0, 0, sw, sh}));
   EXPECT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
-  EXPECT_TRUE(SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, sw + 4, sh + 3}));
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(Now().target, RECT{0, 0, sw + 4, sh + 3}); }, kWait));
   EXPECT_EQ(form_->SavedFormWidth, formWidth);
   EXPECT_EQ(form_->SavedFormHeight, formHeight);
   EXPECT_EQ(form_->SavedPicWidth, 324.0f);

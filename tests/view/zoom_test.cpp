@@ -91,6 +91,8 @@ class Zoom : public testing::Test {
     form_->FillProps(FromHwnd(target_->main));
     form_->cmdTransfer_Click();
     ASSERT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+    // The target takes the box's size when its program gets to it.
+    ASSERT_TRUE(WaitUntil([&] { return WidthOf(WindowRectOf(target_->main)) == 324; }, kWait));
   }
 
   void Freeze() {
@@ -188,7 +190,7 @@ TEST_F(Zoom, PlusFromStartGrowsBoxTargetFormAndCaption) {
   EXPECT_EQ(HeightOf(WindowRectOf(form_->hWnd())), 342);
   EXPECT_NEAR(form_->Width(), 5540.0f, 7.5f);
   EXPECT_NEAR(form_->Height(), 5125.0f, 7.5f);
-  EXPECT_TRUE(SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, 344, 259}));
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, 344, 259}); }, kWait));
   EXPECT_EQ(form_->AspectFactor, 0.75f);
   EXPECT_EQ(form_->Text2.Text(), L"1.33");
 }
@@ -209,7 +211,7 @@ TEST_F(Zoom, TypedRatioOfTwoMakesContentTwiceAsHigh) {
   ASSERT_TRUE(ClickUntilCaption(form_->Command1, L"Vistrel1.5 [340\u00D7680]2008-10-14"));
   EXPECT_EQ(form_->AspectFactor, 2.0f);
   EXPECT_EQ(HeightOf(WindowRectOf(form_->Picture4.hWnd())), 684);
-  EXPECT_TRUE(SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, 344, 684}));
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, 344, 684}); }, kWait));
   // 680 x 15 + 1300 twips.
   EXPECT_EQ(HeightOf(WindowRectOf(form_->hWnd())), 767);
 }
