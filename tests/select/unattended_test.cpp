@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "runtime/classes.h"
 #include "select/options.h"
 #include "testbed.h"
 
