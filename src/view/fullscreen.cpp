@@ -139,6 +139,8 @@ void frmMain::smallscreen() {
   SetBorderStyle(2);
   SetCaption(Caption());
   SetWindowState(0);
+  // The form and the box are placed once, when all their sizes are set.
+  rt::LayoutBatch layout(*this);
   SetWidth(SavedFormWidth);
   SetHeight(SavedFormHeight);
   Picture3.SetVisible(true);
