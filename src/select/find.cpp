@@ -42,12 +42,6 @@ bool Holds(HWND h, const Options& o) {
 
 }  // namespace
 
-bool OfThisProcess(HWND h) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  return pid == GetCurrentProcessId();
-}
-
 HWND FindWanted(const Options& o) {
   if (o.hwndText) {
     const HWND h = ToHwnd(o.hwnd);

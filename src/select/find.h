@@ -5,9 +5,6 @@
 
 #include "select/options.h"
 
-// Whether the window belongs to this process.
-bool OfThisProcess(HWND h);
-
 // The window the options name, or null: with --hwnd that window itself;
 // otherwise the first visible top-level window, from the top of the Z-order,
 // for which every option given holds. Never a window of this process.

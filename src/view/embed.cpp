@@ -26,16 +26,10 @@ HWND OriginOf(HWND window) {
   return nullptr;
 }
 
-bool Ours(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid == GetCurrentProcessId();
-}
-
 // Where a borrowed window goes back to: never into a window that dies with us.
 HWND HomeOf(HWND window) {
   const HWND parent = OriginOf(window);
-  return parent && IsWindow(parent) && !Ours(parent) ? parent : nullptr;
+  return parent && IsWindow(parent) && !OfThisProcess(parent) ? parent : nullptr;
 }
 
 // Walks our own windows only: a borrowed window keeps its own children. Each
@@ -44,7 +38,7 @@ void WalkBorrowed(HWND ours, HWND* found, int& count) {
   HWND child = GetWindow(ours, GW_CHILD);
   while (child) {
     const HWND next = GetWindow(child, GW_HWNDNEXT);
-    if (Ours(child)) {
+    if (OfThisProcess(child)) {
       WalkBorrowed(child, found, count);
     } else if (found) {
       if (count < kMostBorrowed) found[count++] = child;
@@ -59,7 +53,7 @@ void WalkBorrowed(HWND ours, HWND* found, int& count) {
 
 int WalkHost(HWND host, HWND* found) {
   int count = 0;
-  if (host && IsWindow(host) && Ours(host)) WalkBorrowed(host, found, count);
+  if (host && IsWindow(host) && OfThisProcess(host)) WalkBorrowed(host, found, count);
   return count;
 }
 

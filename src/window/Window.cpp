@@ -23,6 +23,12 @@ RECT Rect(int32_t h) {
 
 }  // namespace
 
+bool OfThisProcess(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid == GetCurrentProcessId();
+}
+
 int32_t Window::SetText(std::wstring_view sNewText) {
   // No best fit: a character the code page lacks becomes its default character.
   DWORD flags = WC_NO_BEST_FIT_CHARS;

@@ -14,6 +14,9 @@ inline int32_t FromHwnd(HWND h) {
   return static_cast<int32_t>(reinterpret_cast<intptr_t>(h));
 }
 
+// Whether the window belongs to this process: ours, not a borrowed one.
+bool OfThisProcess(HWND h);
+
 // Each method makes one call with the handle unchanged and checks nothing:
 // a failing call shows only as 0 or an empty string.
 class Window {
