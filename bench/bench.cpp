@@ -33,11 +33,12 @@
 
 #include "capture/screenshot.h"
 #include "floor_layout.h"
-#include "form/control_ids.h"
+#include "form/ids.h"
 #include "runtime/classes.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
+#include "view/esc_watch.h"
 #include "view/fullscreen.h"
 
 namespace {
@@ -362,7 +363,7 @@ void StartEach(int runs, P&... programs) {
 floorexe::Layout FloorLayout() {
   floorexe::Layout out{};
   frmMain form;
-  form.Form_Load();
+  form.SetStartValues();
   const HWND h = form.hWnd();
   out.style = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
   out.exStyle = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_EXSTYLE));
@@ -475,7 +476,7 @@ struct PlainHost {
   std::vector<HWND> row;
   explicit PlainHost(frmMain& f) {
     GetWindowRect(f.hWnd(), &formRect);
-    boxRect = RectIn(f.Picture4.hWnd(), f.hWnd());
+    boxRect = RectIn(f.picBox.hWnd(), f.hWnd());
     WNDCLASSW wc{};
     wc.lpfnWndProc = PlainProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -489,7 +490,7 @@ struct PlainHost {
                           boxRect.left, boxRect.top, boxRect.right - boxRect.left, boxRect.bottom - boxRect.top,
                           form, nullptr, wc.hInstance, nullptr);
     for (HWND c = GetWindow(f.hWnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      if (c == f.Picture4.hWnd() || !(GetWindowLongPtrW(c, GWL_STYLE) & WS_VISIBLE)) continue;
+      if (c == f.picBox.hWnd() || !(GetWindowLongPtrW(c, GWL_STYLE) & WS_VISIBLE)) continue;
       const RECT r = RectIn(c, f.hWnd());
       row.push_back(CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
                                     r.bottom - r.top, form, nullptr, wc.hInstance, nullptr));
@@ -510,12 +511,12 @@ class InOurForm {
   InOurForm(frmMain& form, const PlainHost& plain, HWND target) : form_(form) {
     ShowWindow(plain.form, SW_HIDE);
     form.Show();
-    form.FillProps(FromHwnd(target));
-    form.cmdTransfer_Click();
+    form.RecordPick(target);
+    form.OnTake();
     Pump(100);
   }
   ~InOurForm() {
-    form_.Command3_Click();
+    form_.OnGiveBack();
     Pump(100);
   }
 
@@ -558,10 +559,10 @@ void ZoomLine(frmMain& form, const PlainHost& plain, HWND target, int runs) {
   auto oursSide = [&] {
     InOurForm in(form, plain, target);
     ours.push_back(PerStepMs(kZoomClicks, [&] {
-      form.Command1_Click();
+      form.OnZoomIn();
       Drain();
     }));
-    for (int i = 0; i < kZoomClicks; ++i) form.Command2_Click();
+    for (int i = 0; i < kZoomClicks; ++i) form.OnZoomOut();
     form.SetWidth(static_cast<float>(formRect.right - formRect.left) * twipsX);
     form.SetHeight(static_cast<float>(formRect.bottom - formRect.top) * twipsY);
   };
@@ -634,9 +635,9 @@ void FullScreenLines(frmMain& form, const PlainHost& plain, HWND target, int run
   auto oursSide = [&] {
     InOurForm in(form, plain, target);
     ours.push_back(PerStepMs(kToggles, [&] {
-      form.fullscreen();
+      form.EnterFullScreen();
       Drain();
-      form.smallscreen();
+      form.LeaveFullScreen();
       Drain();
     }));
   };
@@ -646,7 +647,7 @@ void FullScreenLines(frmMain& form, const PlainHost& plain, HWND target, int run
   };
   auto watchSide = [&] {
     watch.push_back(PerStepMs(kWatches, [&] {
-      WatchEsc(form.hWnd());
+      WatchEsc(form.hWnd(), kMsgEscInProgram);
       StopWatchingEsc();
     }));
   };
@@ -738,12 +739,12 @@ struct BareBalloon {
 
 void ScreenshotLines(frmMain& form, const PlainHost& plain, HWND target, int runs) {
   InOurForm in(form, plain, target);
-  form.fullscreen();
+  form.EnterFullScreen();
   Pump(300);
-  const auto w = rt::CLngRound(form.Picture4.Width()), h = rt::CLngRound(form.Picture4.Height());
+  const auto w = rt::CLngRound(form.picBox.Width()), h = rt::CLngRound(form.picBox.Height());
   // One untimed shot gives the still box its full-screen image and makes the notice.
   SYSTEMTIME at = rt::Now();
-  form.Command5_Click();
+  form.OnScreenshot();
   Drain();
   const LONGLONG bytes = DeleteShots(at);
   if (!bytes) std::printf("screenshot: no file appeared in %s\n", Narrow(kScreenshotFolder).c_str());
@@ -752,7 +753,7 @@ void ScreenshotLines(frmMain& form, const PlainHost& plain, HWND target, int run
   g_notice = search.found;
   const std::vector<BYTE> buffer(static_cast<size_t>(bytes));
   const std::wstring refFile = std::wstring(kScreenshotFolder) + L"vistrel-bench-reference.bmp";
-  const HWND box = form.Picture4.hWnd();
+  const HWND box = form.picBox.hWnd();
   HDC src = GetDC(box);
   HDC mem = CreateCompatibleDC(src);
   HBITMAP bmp = CreateCompatibleBitmap(src, w.value_or(1), h.value_or(1));
@@ -760,7 +761,7 @@ void ScreenshotLines(frmMain& form, const PlainHost& plain, HWND target, int run
   const std::wstring text = TipText(Tip::Saved) + (kScreenshotFolder + ScreenshotFileName(at));
   // On the plain host, so its timer is not the tool's notice timer.
   BareBalloon balloon(plain.form, text.c_str());
-  const RECT button = form.Command5.PixelRect();
+  const RECT button = form.cmdScreenshot.PixelRect();
   POINT stem{(button.left + button.right) / 2, button.bottom};
   ClientToScreen(form.hWnd(), &stem);
   HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, NoteNotice, nullptr, GetCurrentThreadId());
@@ -779,7 +780,7 @@ void ScreenshotLines(frmMain& form, const PlainHost& plain, HWND target, int run
     at = rt::Now();
     g_noticeAt = 0;
     const double t0 = NowMs();
-    form.Command5_Click();
+    form.OnScreenshot();
     const double noticeAt = g_noticeAt ? g_noticeAt : NowMs();
     Drain();
     oursWithNotice.push_back(NowMs() - t0);
@@ -806,7 +807,7 @@ void ScreenshotLines(frmMain& form, const PlainHost& plain, HWND target, int run
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(box, src);
-  form.smallscreen();
+  form.LeaveFullScreen();
   Pump(100);
 
   if (!g_notice) std::printf("screenshot: no notice found; the shot is timed with it\n");
@@ -847,7 +848,7 @@ int main(int argc, char** argv) {
   }
   {
     frmMain form;
-    form.Form_Load();
+    form.SetStartValues();
     form.Show();
     Pump(300);
     const PlainHost plain(form);

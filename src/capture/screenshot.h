@@ -1,9 +1,12 @@
-// Screenshot file names, free of window calls.
+// Screenshot files: their names, free of window calls, and saving under a
+// name that is free.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "runtime/runtime.h"
 
 // Year, month, day, hour, minute and second, unpadded and unseparated, plus ".bmp":
 // 2008-10-14 09:05:03 gives "20081014953.bmp". Names repeat (two clicks in a
@@ -17,3 +20,12 @@ inline constexpr int kScreenshotNames = 100;
 
 // The folder tried first.
 inline constexpr wchar_t kScreenshotFolder[] = L"c:\\";
+
+// Saves under the first free name in the folder (ending in a backslash): a
+// screenshot the user has already is never replaced. The file's path, or
+// empty when the folder takes none of the names.
+std::wstring SaveScreenshot(rt::Picture image, const std::wstring& folder, const SYSTEMTIME& at);
+
+// The user's Pictures folder with a trailing backslash (made if missing),
+// empty if unknown.
+std::wstring PicturesFolder();

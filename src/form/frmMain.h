@@ -1,15 +1,19 @@
-// The tool's one window: its controls, its form-level state and its event
-// handlers. The handlers of each subsystem live beside that subsystem
-// (select/, view/, capture/); the layout and the lifecycle live in form/.
+// The tool's one window: its controls, its state and its event handlers.
+// Each family of handlers has a file of its own in form/ (take.cpp,
+// zoom_fullscreen.cpp, freeze_shot.cpp, unattended.cpp, lifecycle.cpp); the
+// subsystems they call (select/, view/, capture/) take plain handles and
+// rectangles and know nothing of the form. Only form/ speaks to the user.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
-#include "runtime/runtime.h"
 #include "form/tips.h"
+#include "runtime/runtime.h"
 #include "select/options.h"
-#include "window/Window.h"
 
 class frmMain final : public rt::Form {
  public:
@@ -18,135 +22,123 @@ class frmMain final : public rt::Form {
   ~frmMain() override;
 
   // Controls, in creation order, which is also their stacking order.
-  rt::PictureBox Picture4;
-  rt::Label Label1;
-  rt::CommandButton Command6;
-  rt::CommandButton Command5;
-  rt::CommandButton Command4;
-  rt::TextBox Text2;
-  rt::CommandButton Command3;
-  rt::CheckBox Check1;
-  rt::PictureBox Picture2;
-  rt::PictureBox Picture3;
-  rt::PictureBox Picture1;
-  rt::CommandButton Command2;
-  rt::CommandButton Command1;
-  rt::CommandButton cmdTransfer;
+  rt::PictureBox picBox;       // the display box the taken window lives in
+  rt::Label lblSize;           // "本程序大小88K", in the box
+  rt::CommandButton cmdFullScreen;
+  rt::CommandButton cmdScreenshot;
+  rt::CommandButton cmdFreeze;  // "暂停" while live, "继续" while frozen
+  rt::TextBox txtRatio;         // the height-to-width ratio the user types
+  rt::CommandButton cmdGiveBack;
+  rt::CheckBox chkTopmost;
+  rt::PictureBox picArrow;             // hidden: the arrow cursor
+  rt::PictureBox picMagnifier;         // the box the magnifier is dragged from
+  rt::PictureBox picMagnifierCursor;   // hidden: the magnifier cursor
+  rt::CommandButton cmdZoomOut;
+  rt::CommandButton cmdZoomIn;
+  rt::CommandButton cmdTake;
+  // The hidden panel: what was recorded of the window last picked.
   rt::Frame fraWindowInfo;
-  rt::TextBox txtWindowText;
-  rt::TextBox txthWnd;
-  rt::TextBox Text1;
+  rt::TextBox txtTitle;
+  rt::TextBox txtHandle;
+  rt::TextBox txtParent;
   rt::TextBox txtTop;
   rt::TextBox txtLeft;
-  rt::TextBox txtWidth;
-  rt::TextBox txtHeight;
+  rt::TextBox txtWidth;   // the right edge, in screen pixels
+  rt::TextBox txtHeight;  // the bottom edge
   rt::TextBox txtClassName;
   rt::Label lblTitle;
-  rt::Label Label2;
-  rt::Label Label3;
+  rt::Label lblHandle;
+  rt::Label lblParent;
   rt::Label lblTop;
   rt::Label lblLeft;
   rt::Label lblWidth;
   rt::Label lblHeight;
   rt::Label lblClassName;
-  rt::PictureBox Picture5;
-  rt::Label Label4;
-
-  // Form-level state.
-  struct POINTAPI_FIND {
-    int32_t x;
-    int32_t y;
-    int32_t hwndFound;
-  };
-  int32_t CurHandle = 0;
-  bool Picking = false;
-  POINTAPI_FIND PickPoint{};
-  float AspectFactor = 0.0f;
-  float SavedFormWidth = 0.0f;
-  float SavedFormHeight = 0.0f;
-  float SavedPicWidth = 0.0f;
-  float SavedPicHeight = 0.0f;
-  float SavedPicTop = 0.0f;
-  float SavedPicLeft = 0.0f;
-  // Whether full screen was entered at least once (Esc before that does nothing).
-  bool FullScreenSaved = false;
-  // The window "还原" gives back once its program answers (none: nullptr),
-  // the parent it had then, and the one it goes back to.
-  HWND GivingBack = nullptr;
-  HWND GivingBackFrom = nullptr;
-  int32_t GivingBackTo = 0;
+  rt::PictureBox picStill;  // the frozen picture, beneath the display box
+  rt::Label lblRatio;
 
   // What the command line asked for; set before Run.
   Options Wanted{};
 
-  // The current target, created on first use.
-  Window& CurWindow();
+  // ---- Handlers, one per event (each runs with errors ignored: a step that
+  // fails is skipped and the next one runs).
 
-  // Lifecycle and always-on-top.
-  void Form_Load();
-  void Form_Unload(int& Cancel);
-  bool Form_QueryEndSession(LPARAM lParam);
-  void Form_EndSession(LPARAM lParam);
-  void Check1_Click();
+  // Lifecycle (lifecycle.cpp).
+  void SetStartValues();
+  void OnTopmostSwitch();
+  void GiveBackOnClose();
+  bool OnQueryEndSession(LPARAM reason) override;
+  void OnEndSession(LPARAM reason) override;
 
-  // Picking a window.
-  void Picture3_MouseDown(int Button, int Shift, float X, float Y);
-  void Picture3_MouseMove(int Button, int Shift, float X, float Y);
-  void Picture3_MouseUp(int Button, int Shift, float X, float Y);
-  void FillProps(const int32_t& lWindow);
-  // PickPoint: the pointer's place and the window under it.
-  void LookUnderPointer();
+  // Picking and taking (take.cpp).
+  void OnMagnifierDown();
+  void OnMagnifierMove();
+  void OnMagnifierUp();
+  // Records h as the picked window and fills the hidden panel.
+  void RecordPick(HWND h);
+  void OnTake();
+  void OnGiveBack();
+  void OnProgramAnswered(HWND window);
+  void OnStillNotAnswering();
 
-  // Taking a window without the mouse: the command line's wait, the hotkeys.
+  // Zoom and full screen (zoom_fullscreen.cpp).
+  void OnZoomIn();
+  void OnZoomOut();
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  void OnEscInProgram();
+
+  // Freeze and screenshot (freeze_shot.cpp).
+  void OnFreeze();
+  void OnScreenshot();
+
+  // Hotkeys and the command line's wait (unattended.cpp).
   void TakeWindow(HWND h);
   void LookForWanted();
-  void Form_HotKey(int id);
+  void OnHotKeyPressed(int id);
 
-  // Embedding and release.
-  void cmdTransfer_Click();
-  void Command3_Click();
-  void Form_ProgramAnswered(HWND window);
-  void Form_StillNotAnswering();
-
-  // Zoom.
-  void Command1_Click();
-  void Command2_Click();
-
-  // Full screen.
-  void Command6_Click();
-  void Form_KeyPress(int& KeyAscii);
-  void Form_EscInProgram();
-  void fullscreen();
-  void smallscreen();
-
-  // Freeze and screenshot.
-  void Command4_Click();
-  void Command5_Click();
-
-  // "暂停" or "继续" on the freeze button, with the tooltip that goes with it.
-  void SetPauseCaption(std::wstring_view caption);
+  // ---- State, read-only from outside.
+  HWND Picked() const { return picked_; }
+  HWND PickedParent() const { return pickedParent_; }
+  bool Picking() const { return picking_; }
+  // Where the picker last looked during a drag, screen pixels.
+  POINT LookedAt() const { return lookedAt_; }
+  float Aspect() const { return aspect_; }
+  bool Frozen() const { return frozen_; }
+  bool FullScreen() const { return fullScreen_; }
+  HWND GivingBack() const { return givingBack_.window; }
 
  private:
+  // Geometry full screen returns to: the form's outer size in twips, the
+  // box's place and outer size in pixels.
+  struct SavedView {
+    float formWidth, formHeight, boxWidth, boxHeight, boxTop, boxLeft;
+  };
+  // The window "还原" gives back once its program answers: from the parent
+  // it had then to the one it goes back to.
+  struct PendingGiveBack {
+    HWND window, from, to;
+  };
+
   void SetToolTips();
+  // The button's tooltip, naming its hotkey when that is registered.
+  void SetKeyTip(rt::Control& button, const wchar_t* tip, int key);
+  void SetFrozen(bool frozen);
+  void ShowLive();
   void Zoom(int step);
   void FitTarget();
-  void ResumeLive();
+  void ShowTopRow(bool show);
   bool FillStillBox();
-  bool CopyShownPicture();
   void ShowSaved(const std::wstring& path);
   void StartFromCommandLine();
   void UnregisterHotKeys();
   void EndWait();
-  // The button's tooltip, naming its hotkey when that is registered.
-  void SetKeyTip(rt::Control& button, const wchar_t* tip, int key);
 
   void OnLoad() override;
   void OnUnload(int& cancel) override;
   void OnDestroying() override;
   void OnKeyPress(int& keyAscii) override;
   void OnAppMessage(UINT msg, WPARAM wp) override;
-  bool OnQueryEndSession(LPARAM reason) override;
-  void OnEndSession(LPARAM reason) override;
   void OnClick(rt::Control& control) override;
   void OnMouseDown(rt::Control& c, int button, int shift, float x, float y) override;
   void OnMouseMove(rt::Control& c, int button, int shift, float x, float y) override;
@@ -154,7 +146,15 @@ class frmMain final : public rt::Form {
   void OnHotKey(int id) override;
   void OnTimer(UINT_PTR id) override;
 
-  std::optional<Window> curWindow_;
+  HWND picked_ = nullptr;
+  HWND pickedParent_ = nullptr;  // for an owned top-level window, its owner
+  bool picking_ = false;
+  POINT lookedAt_{};
+  float aspect_ = 0.0f;
+  bool frozen_ = false;
+  bool fullScreen_ = false;
+  std::optional<SavedView> savedView_;  // none before the first full screen
+  PendingGiveBack givingBack_{};
   int looksLeft_ = 0;         // at the window the command line names, after the next
   bool waitNoticed_ = false;  // the notice of the wait has been shown
   Line keysNotice_;           // which hotkeys another program holds, if any

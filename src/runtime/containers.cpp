@@ -65,16 +65,10 @@ void Container::PaintLabels(HDC dc) const {
 }
 
 LRESULT CALLBACK Container::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* self = static_cast<Container*>(static_cast<Control*>(cs->lpCreateParams));
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Container*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = static_cast<Container*>(static_cast<Control*>(WindowObject(hwnd, msg, lp)));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
@@ -169,7 +163,7 @@ void PictureBox::DrawBackground(HDC dc, const RECT& rc) const {
   FillRect(dc, &rc, FaceBrush());
   if (!picture_) return;
   if (picture_.type == IMAGE_BITMAP) {
-    ScopedMemDC src(dc);
+    ScopedMemDC src(CreateCompatibleDC(dc));
     if (!src) return;
     BITMAP bm{};
     GetObjectW(picture_.handle, sizeof bm, &bm);
@@ -186,7 +180,7 @@ void PictureBox::FitImage() {
   if (image_ && size.cx == imageSize_.cx && size.cy == imageSize_.cy) return;
   ScopedWindowDC screen(nullptr);
   if (!screen) return;
-  if (!imageDC_) imageDC_.Reset(screen.Get(), true);
+  if (!imageDC_) imageDC_.Reset(CreateCompatibleDC(screen.Get()));
   // A 32-bit bottom-up DIB: the screen's pixels as they are, and a bitmap
   // file's pixel block as it stands, so saving needs no conversion.
   BITMAPINFO info{};
@@ -196,7 +190,7 @@ void PictureBox::FitImage() {
   if (!imageDC_ || !fresh) return;
   {
     // Keep what was drawn so far, as a resized persistent image does.
-    ScopedMemDC target(screen.Get());
+    ScopedMemDC target(CreateCompatibleDC(screen.Get()));
     if (!target) return;
     ScopedSelect sel(target.Get(), fresh.Get());
     const RECT all{0, 0, size.cx, size.cy};

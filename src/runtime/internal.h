@@ -27,6 +27,17 @@ inline std::optional<int32_t> ToPixels(float units, float unitsPerPixel) {
   return CLngRound(static_cast<double>(units) / unitsPerPixel);
 }
 
+// The object behind a window of ours: noted from the create parameter at
+// WM_NCCREATE, forgotten at WM_NCDESTROY; null before and after.
+inline void* WindowObject(HWND hwnd, UINT msg, LPARAM lp) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  void* self = reinterpret_cast<void*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  return self;
+}
+
 // The form's timer that takes the notice balloon down.
 inline constexpr UINT_PTR kNoticeTimer = 1;
 

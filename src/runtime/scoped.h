@@ -1,26 +1,27 @@
-// One owning wrapper per kind of GDI handle (and for a hook), each keeping
-// what its release needs.
+// One owning wrapper per kind of handle: the same owner with the release
+// of its kind, and the window DC and selection, whose release needs more.
 #pragma once
 
 #include <windows.h>
 
 namespace rt {
 
-// A GDI object (bitmap, brush, font) deleted with DeleteObject.
-template <class H>
-class ScopedGdi {
+// One owner of one handle, released by Release::Free when it goes or is
+// replaced; every kind below is this with its own release.
+template <class H, class Release>
+class Scoped {
  public:
-  ScopedGdi() = default;
-  explicit ScopedGdi(H h) : h_(h) {}
-  ScopedGdi(const ScopedGdi&) = delete;
-  ScopedGdi& operator=(const ScopedGdi&) = delete;
-  ~ScopedGdi() { Reset(); }
+  Scoped() = default;
+  explicit Scoped(H h) : h_(h) {}
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
+  ~Scoped() { Reset(); }
   void Reset(H h = nullptr) {
-    if (h_) DeleteObject(h_);
+    if (h_) Release::Free(h_);
     h_ = h;
   }
-  void Swap(ScopedGdi& other) {
-    H t = h_;
+  void Swap(Scoped& other) {
+    const H t = h_;
     h_ = other.h_;
     other.h_ = t;
   }
@@ -30,28 +31,28 @@ class ScopedGdi {
  private:
   H h_ = nullptr;
 };
-using ScopedBitmap = ScopedGdi<HBITMAP>;
-using ScopedBrush = ScopedGdi<HBRUSH>;
-using ScopedFont = ScopedGdi<HFONT>;
 
+struct GdiRelease { static void Free(HGDIOBJ h) { DeleteObject(h); } };
+struct DCRelease { static void Free(HDC h) { DeleteDC(h); } };
+struct KernelRelease { static void Free(HANDLE h) { CloseHandle(h); } };
+struct HookRelease { static void Free(HHOOK h) { UnhookWindowsHookEx(h); } };
+
+// GDI objects (bitmap, brush, font), deleted with DeleteObject.
+using ScopedBitmap = Scoped<HBITMAP, GdiRelease>;
+using ScopedBrush = Scoped<HBRUSH, GdiRelease>;
+using ScopedFont = Scoped<HFONT, GdiRelease>;
 // A memory DC from CreateCompatibleDC, deleted with DeleteDC.
-class ScopedMemDC {
- public:
-  ScopedMemDC() = default;
-  explicit ScopedMemDC(HDC compatibleWith) : h_(CreateCompatibleDC(compatibleWith)) {}
-  ScopedMemDC(const ScopedMemDC&) = delete;
-  ScopedMemDC& operator=(const ScopedMemDC&) = delete;
-  ~ScopedMemDC() { Reset(); }
-  // Drops the DC held and, given a DC, creates one compatible with it.
-  void Reset(HDC compatibleWith = nullptr, bool create = false) {
-    if (h_) DeleteDC(h_);
-    h_ = create ? CreateCompatibleDC(compatibleWith) : nullptr;
-  }
-  HDC Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
+using ScopedMemDC = Scoped<HDC, DCRelease>;
+// A kernel handle (thread, event, process) closed with CloseHandle.
+using ScopedHandle = Scoped<HANDLE, KernelRelease>;
+// A hook from SetWindowsHookEx, removed with UnhookWindowsHookEx.
+using ScopedHook = Scoped<HHOOK, HookRelease>;
 
- private:
-  HDC h_ = nullptr;
+// A file from CreateFile, whose failure is INVALID_HANDLE_VALUE, not null.
+class ScopedFile : public ScopedHandle {
+ public:
+  explicit ScopedFile(HANDLE h) : ScopedHandle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+  bool Valid() const { return Get() != nullptr; }
 };
 
 // A window's DC from GetDC, given back with ReleaseDC on the same window.
@@ -84,58 +85,6 @@ class ScopedSelect {
  private:
   HDC dc_;
   HGDIOBJ old_;
-};
-
-// A file handle from CreateFile, closed on exit.
-class ScopedFile {
- public:
-  explicit ScopedFile(HANDLE h) : h_(h) {}
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  ~ScopedFile() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
-// A kernel handle (thread, event) closed with CloseHandle.
-class ScopedHandle {
- public:
-  ScopedHandle() = default;
-  explicit ScopedHandle(HANDLE h) : h_(h) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() { Reset(); }
-  void Reset(HANDLE h = nullptr) {
-    if (h_) CloseHandle(h_);
-    h_ = h;
-  }
-  HANDLE Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_ = nullptr;
-};
-
-// A hook from SetWindowsHookEx, removed with UnhookWindowsHookEx.
-class ScopedHook {
- public:
-  ScopedHook() = default;
-  ScopedHook(const ScopedHook&) = delete;
-  ScopedHook& operator=(const ScopedHook&) = delete;
-  ~ScopedHook() { Reset(); }
-  void Reset(HHOOK h = nullptr) {
-    if (h_) UnhookWindowsHookEx(h_);
-    h_ = h;
-  }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HHOOK h_ = nullptr;
 };
 
 }  // namespace rt

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+// How long the command line's window is looked for unless --wait says.
+inline constexpr uint32_t kDefaultWaitSeconds = 10;
+
 // Nothing asked is all zero, so the tool as it starts without arguments.
 struct Options {
   // Arguments as given (they live as long as the process); null when not given.
@@ -22,7 +25,7 @@ struct Options {
   bool fullscreen, noTopmost, help;
 
   bool WantsWindow() const { return title || cls || exe || hwndText; }
-  uint32_t WaitSeconds() const { return waitText ? wait : 10; }
+  uint32_t WaitSeconds() const { return waitText ? wait : kDefaultWaitSeconds; }
   UINT HotKeys() const { return hotkeysText ? hotkeys : MOD_CONTROL | MOD_ALT | MOD_SHIFT; }
 };
 

@@ -3,11 +3,9 @@
 #include <csignal>
 #include <cstring>
 
-#include "form/Module1.h"
-#include "runtime/convert.h"
-#include "form/frmMain.h"
-#include "form/tips.h"
-#include "view/fullscreen.h"
+#include "view/esc_watch.h"
+#include "view/forwarding.h"
+#include "window/Window.h"
 
 namespace {
 
@@ -66,10 +64,9 @@ void GiveBackOnAbort(int) { GiveBackGuardedWindows(); }
 
 }  // namespace
 
-int32_t GiveBackParent(int32_t window, int32_t recorded) {
-  const HWND h = ToHwnd(window);
-  const bool child = (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) != 0;
-  return !child && recorded != 0 && ToHwnd(recorded) == GetWindow(h, GW_OWNER) ? 0 : recorded;
+HWND GiveBackParent(HWND window, HWND recorded) {
+  const bool child = (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0;
+  return !child && recorded && recorded == GetWindow(window, GW_OWNER) ? nullptr : recorded;
 }
 
 void RememberOrigin(HWND window, HWND parent) {
@@ -111,32 +108,17 @@ void GiveBackGuardedWindows() {
   running = false;
 }
 
-// The fit step: the target at the box's client origin with the box's outer
-// size in whole pixels (the box keeps its size rounded half to even).
-void frmMain::FitTarget() {
-  const RECT box = Picture4.PixelRect();
-  const int width = box.right - box.left, height = box.bottom - box.top;
-  const HWND target = ToHwnd(CurWindow().hwnd);
-  if (GetWindowThreadProcessId(target, nullptr) == GetCurrentThreadId())
-    return CurWindow().Move(0, 0, width, height, true);
-  // Another thread's window is only asked: it takes the size when its program
-  // answers, in the order asked, and no button waits for that.
-  SetWindowPos(target, nullptr, 0, 0, width, height, SWP_ASYNCWINDOWPOS | SWP_NOZORDER | SWP_NOACTIVATE);
+void FitToBox(HWND window, int width, int height) {
+  if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+    return (void)MoveWindow(window, 0, 0, width, height, TRUE);
+  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_ASYNCWINDOWPOS | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-// ---- Embedding and release (errors ignored: each step stands alone) ----------
 
 namespace {
 
-// How long "传输" and "还原" wait for a program to show it answers; a program
-// that does not would hold up the tool once its window is inside. "还原"
-// waits only the first part itself and lets its message loop run for the rest.
+// How long a take waits for a program to show it answers; a program that
+// does not would hold up the tool once its window is inside.
 constexpr UINT kAnswerMs = 200;
-constexpr UINT kAnswerAtOnceMs = 50;
-// How long the notice of a window not taken stays, unless a click comes first.
-constexpr UINT kNotTakenNoticeMs = 6000;
-// Of the form, beside the notice's own timer.
-constexpr UINT_PTR kGiveBackTimer = 2;
 
 // Windows that stop working when another program re-parents them, so they
 // are left where and as they are; a window inside one of them too.
@@ -162,6 +144,16 @@ bool BreaksWhenMoved(HWND window) {
   return false;
 }
 
+// What WhenAnswers posts; the callback is told only the WM_NULL it answers.
+UINT g_answerMessage = 0;
+
+// On the caller's thread, once the program has answered the WM_NULL.
+void CALLBACK ProgramAnswered(HWND window, UINT, ULONG_PTR notify, LRESULT) {
+  PostMessageW(reinterpret_cast<HWND>(notify), g_answerMessage, reinterpret_cast<WPARAM>(window), 0);
+}
+
+}  // namespace
+
 bool Answers(HWND window, UINT ms) {
   DWORD_PTR ignored = 0;
   if (!IsWindow(window) || SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &ignored))
@@ -170,66 +162,21 @@ bool Answers(HWND window, UINT ms) {
   return GetLastError() == ERROR_ACCESS_DENIED;
 }
 
-// On the form's thread, once the program has answered the give-back's WM_NULL.
-void CALLBACK ProgramAnswered(HWND window, UINT, ULONG_PTR form, LRESULT) {
-  PostMessageW(reinterpret_cast<HWND>(form), kMsgProgramAnswered, reinterpret_cast<WPARAM>(window), 0);
+void WhenAnswers(HWND window, HWND notify, UINT message) {
+  g_answerMessage = message;
+  SendMessageCallbackW(window, WM_NULL, 0, 0, ProgramAnswered, reinterpret_cast<ULONG_PTR>(notify));
 }
 
-void CALLBACK StillNotAnswering(HWND form, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(form, timer);
-  PostMessageW(form, kMsgStillNotAnswering, 0, 0);
-}
-
-}  // namespace
-
-// All or nothing: the window is re-parented before it is fitted, so one that
-// refuses to come (a program running as administrator) stays as it was, is
-// not noted as borrowed, and the user is told why.
-void frmMain::cmdTransfer_Click() {
-  Picture4.SetVisible(true);
-  SetPauseCaption(L"暂停");
-  const HWND h = ToHwnd(CurWindow().hwnd);
-  if (GivingBack == h) GivingBack = nullptr;  // the last press counts
-  if (BreaksWhenMoved(h)) return ShowNotice(cmdTransfer, TipText(Tip::BreaksWhenMoved), kNotTakenNoticeMs);
-  if (!Answers(h, kAnswerMs)) return ShowNotice(cmdTransfer, TipText(Tip::NotResponding), kNotTakenNoticeMs);
-  const HWND origin = GetAncestor(h, GA_PARENT);
-  if (!CurWindow().SetWindowParent(FromHwnd(Picture4.hWnd()))) {
+TakeResult TakeIntoBox(HWND window, HWND box) {
+  if (BreaksWhenMoved(window)) return {TakeOutcome::BreaksWhenMoved, 0};
+  if (!Answers(window, kAnswerMs)) return {TakeOutcome::NotResponding, 0};
+  const HWND origin = GetAncestor(window, GA_PARENT);
+  if (!SetParent(window, box)) {
     const DWORD error = GetLastError();
     // A handle that names no window has nothing to keep safe and nothing to say.
-    if (IsWindow(h)) ShowNotice(cmdTransfer, RefusalText(error), kNotTakenNoticeMs);
-    return;
+    return {IsWindow(window) ? TakeOutcome::Refused : TakeOutcome::NoWindow, error};
   }
-  RememberOrigin(h, origin);
-  Module1::RestoreSavedProc(h);
-  FitTarget();
-  Module1::PrevWndProc = GetWindowLongPtrA(h, GWLP_WNDPROC);
-  Module1::InstallWndProc(h, Module1::PrevWndProc);
-}
-
-// Re-parenting waits for the window's program, so a program that does not
-// answer has its window back only once it answers; meanwhile the tool is free.
-void frmMain::Command3_Click() {
-  Picture4.SetVisible(true);
-  const auto parent = rt::CLng(Text1.Text());
-  if (!parent) return;
-  const HWND h = ToHwnd(CurWindow().hwnd);
-  const int32_t to = GiveBackParent(CurWindow().hwnd, *parent);
-  if (Answers(h, kAnswerAtOnceMs)) return (void)CurWindow().SetWindowParent(to);
-  GivingBack = h;
-  GivingBackFrom = GetAncestor(h, GA_PARENT);
-  GivingBackTo = to;
-  SendMessageCallbackW(h, WM_NULL, 0, 0, ProgramAnswered, reinterpret_cast<ULONG_PTR>(hWnd()));
-  SetTimer(hWnd(), kGiveBackTimer, kAnswerMs - kAnswerAtOnceMs, StillNotAnswering);
-}
-
-// Only the window "还原" was last pressed for, and only while it is still
-// where it was then: not one taken in again, given back or closed meanwhile.
-void frmMain::Form_ProgramAnswered(HWND window) {
-  if (!window || window != GivingBack) return;
-  GivingBack = nullptr;
-  if (GetAncestor(window, GA_PARENT) == GivingBackFrom) SetParent(window, ToHwnd(GivingBackTo));
-}
-
-void frmMain::Form_StillNotAnswering() {
-  if (GivingBack) ShowNotice(Command3, TipText(Tip::GoesBackLater), kNotTakenNoticeMs);
+  RememberOrigin(window, origin);
+  forwarding::Install(window);
+  return {TakeOutcome::Taken, 0};
 }

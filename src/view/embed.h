@@ -1,30 +1,55 @@
-// Keeps borrowed windows safe: where each came from, and how to give them
-// all back before our own windows go away.
+// Taking a window into a box of ours, fitting it there and giving it back,
+// and keeping borrowed windows safe: where each came from, and how to give
+// them all back before our own windows go away.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+// How a take ended: taken, or left where and as it was, and why.
+enum class TakeOutcome {
+  Taken,
+  NoWindow,         // the handle names no window (any more)
+  BreaksWhenMoved,  // UWP, WinUI and Terminal windows stop working when re-parented
+  NotResponding,    // its program did not answer in time
+  Refused,          // the system refused; `error` says why (access denied: administrator)
+};
+struct TakeResult {
+  TakeOutcome outcome;
+  DWORD error;
+};
+
+// All or nothing: the window is re-parented into `box` (noting where it came
+// from the first time) and, when it is of our own process, given the
+// forwarding procedure. It is not sized: FitToBox does that.
+TakeResult TakeIntoBox(HWND window, HWND box);
+
+// The fit: the window at its parent's client origin with the given size.
+// Another thread's window is only asked, so no caller waits for its program:
+// it takes the size when it answers, the last one asked last.
+void FitToBox(HWND window, int width, int height);
 
 // The parent a window goes back to, given the one recorded when it was
 // picked: as recorded, except that a window that is no child never goes into
 // its owner (which is what the record names for an owned window) but back to
 // the top level, still owned.
-int32_t GiveBackParent(int32_t window, int32_t recorded);
+HWND GiveBackParent(HWND window, HWND recorded);
 
-// Notes `parent` as the one a window had before it was first embedded.
+// Whether the window's program answers within `ms` (a window that is gone,
+// or a program above us in privilege, counts as answering).
+bool Answers(HWND window, UINT ms);
+
+// Posts `message` (wParam: the window) to `notify` once the window's program
+// has answered; never waits.
+void WhenAnswers(HWND window, HWND notify, UINT message);
+
+// Notes `parent` as the one a window had before it was first taken.
 void RememberOrigin(HWND window, HWND parent);
 
 // Gives every window of another process that sits in `host` or in one of our
-// windows inside it back to the parent it had when it was first embedded;
+// windows inside it back to the parent it had when it was first taken;
 // top-level when that parent is gone or is ours (ours die with us). Windows
 // are neither moved nor restyled. Returns how many were given back.
 int GiveBackBorrowedWindows(HWND host);
-
-// Posted to the form when the program of a window that "还原" gives back has
-// answered (wParam: that window), and when it has not answered in time.
-constexpr UINT kMsgProgramAnswered = WM_APP + 2;
-constexpr UINT kMsgStillNotAnswering = WM_APP + 3;
 
 // As many borrowed windows as the tool notes the origin of.
 constexpr int kMostBorrowed = 64;

@@ -2,18 +2,8 @@
 
 namespace {
 
-// The window manager's ANSI calls copy at most 254 bytes plus a zero.
-constexpr int kAnsiBuffer = 255;
-
-std::wstring FromAnsi(const char* bytes, int n) {
-  std::wstring out;
-  if (n <= 0) return out;
-  int len = MultiByteToWideChar(CP_ACP, 0, bytes, n, nullptr, 0);
-  if (len <= 0) return out;
-  out.resize(static_cast<size_t>(len));
-  MultiByteToWideChar(CP_ACP, 0, bytes, n, out.data(), len);
-  return out;
-}
+// As many characters as the wrapper reads, the terminating zero included.
+constexpr int kTextBuffer = 255;
 
 RECT Rect(int32_t h) {
   RECT r = {};
@@ -29,31 +19,20 @@ bool OfThisProcess(HWND h) {
   return pid == GetCurrentProcessId();
 }
 
+// Unicode calls: through the ANSI code page a title loses every character
+// the code page lacks.
 int32_t Window::SetText(std::wstring_view sNewText) {
-  // No best fit: a character the code page lacks becomes its default character.
-  DWORD flags = WC_NO_BEST_FIT_CHARS;
-  const int wn = static_cast<int>(sNewText.size());
-  int len = WideCharToMultiByte(CP_ACP, flags, sNewText.data(), wn, nullptr, 0, nullptr, nullptr);
-  if (len == 0 && wn > 0) {  // UTF-8 as the ANSI code page accepts no such flag
-    flags = 0;
-    len = WideCharToMultiByte(CP_ACP, flags, sNewText.data(), wn, nullptr, 0, nullptr, nullptr);
-  }
-  std::string ansi(static_cast<size_t>(len > 0 ? len : 0), '\0');
-  if (len > 0)
-    WideCharToMultiByte(CP_ACP, flags, sNewText.data(), wn, ansi.data(), len, nullptr, nullptr);
-  return SetWindowTextA(ToHwnd(hwnd), ansi.c_str());
+  return SetWindowTextW(ToHwnd(hwnd), std::wstring(sNewText).c_str());
 }
 
 std::wstring Window::GetText() {
-  char buf[kAnsiBuffer] = {};
-  int n = GetWindowTextA(ToHwnd(hwnd), buf, kAnsiBuffer);
-  return FromAnsi(buf, n);
+  wchar_t buf[kTextBuffer] = {};
+  return std::wstring(buf, static_cast<size_t>(GetWindowTextW(ToHwnd(hwnd), buf, kTextBuffer)));
 }
 
 std::wstring Window::GetWindowClassName() {
-  char buf[kAnsiBuffer] = {};
-  int n = GetClassNameA(ToHwnd(hwnd), buf, kAnsiBuffer);
-  return FromAnsi(buf, n);
+  wchar_t buf[kTextBuffer] = {};
+  return std::wstring(buf, static_cast<size_t>(GetClassNameW(ToHwnd(hwnd), buf, kTextBuffer)));
 }
 
 int32_t Window::GetTop() { return Rect(hwnd).top; }

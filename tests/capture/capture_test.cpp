@@ -299,7 +299,7 @@ class Capture : public testing::Test {
     started_ = rt::Now();
     g_phase = 0;
     form_ = std::make_unique<frmMain>();
-    form_->Form_Load();
+    form_->SetStartValues();
     form_->Show();
     Pump(100);
   }
@@ -330,9 +330,9 @@ class Capture : public testing::Test {
     pattern_ = CreateWindowExW(0, L"CapturePattern", L"pattern", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
                                owner_, nullptr, nullptr, nullptr);
     ASSERT_TRUE(pattern_);
-    F().FillProps(FromHwnd(pattern_));
-    F().cmdTransfer_Click();
-    ASSERT_EQ(ParentOf(pattern_), F().Picture4.hWnd());
+    F().RecordPick(pattern_);
+    F().OnTake();
+    ASSERT_EQ(ParentOf(pattern_), F().picBox.hWnd());
     ASSERT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 0); }, 5000))
         << ShowsPattern(Seen(), 320, 240, 0);
   }
@@ -347,7 +347,7 @@ class Capture : public testing::Test {
   // What the user sees in the display area: the form's pixels over the
   // content of whichever box is on top there.
   Pixels Seen() {
-    const HWND box = F().Picture4.Visible() ? F().Picture4.hWnd() : F().Picture5.hWnd();
+    const HWND box = F().picBox.Visible() ? F().picBox.hWnd() : F().picStill.hWnd();
     RECT rc;
     GetClientRect(box, &rc);
     MapWindowPoints(box, F().hWnd(), reinterpret_cast<POINT*>(&rc), 2);
@@ -360,28 +360,28 @@ class Capture : public testing::Test {
   // A window of ours over the still box, painted over; Windows would lose
   // what lay beneath, Wine keeps it, so the loss is painted in by hand.
   void CoverAndUncover() {
-    const RECT r = WindowRectOf(F().Picture5.hWnd());
+    const RECT r = WindowRectOf(F().picStill.hWnd());
     HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
                                  r.left - 10, r.top - 10, r.right - r.left + 20, r.bottom - r.top + 20,
                                  nullptr, nullptr, nullptr, nullptr);
     covers_.push_back(cover);
     Pump(100);
-    HDC dc = GetDC(F().Picture5.hWnd());
+    HDC dc = GetDC(F().picStill.hWnd());
     RECT all{0, 0, 2000, 2000};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    ReleaseDC(F().Picture5.hWnd(), dc);
+    ReleaseDC(F().picStill.hWnd(), dc);
     DestroyWindow(cover);
     covers_.pop_back();
-    RedrawWindow(F().Picture5.hWnd(), nullptr, nullptr, RDW_INVALIDATE);
+    RedrawWindow(F().picStill.hWnd(), nullptr, nullptr, RDW_INVALIDATE);
   }
 
   bool Live() const {
-    return form_->Picture4.Visible() && IsWindowVisible(form_->Picture4.hWnd()) &&
-           form_->Command4.Caption() == L"暂停";
+    return form_->picBox.Visible() && IsWindowVisible(form_->picBox.hWnd()) &&
+           form_->cmdFreeze.Caption() == L"暂停";
   }
   bool Frozen() const {
-    return !IsWindowVisible(form_->Picture4.hWnd()) && IsWindowVisible(form_->Picture5.hWnd()) &&
-           form_->Command4.Caption() == L"继续";
+    return !IsWindowVisible(form_->picBox.hWnd()) && IsWindowVisible(form_->picStill.hWnd()) &&
+           form_->cmdFreeze.Caption() == L"继续";
   }
 
   std::unique_ptr<frmMain> form_;
@@ -392,29 +392,29 @@ class Capture : public testing::Test {
 
 // The still box sits over the display box, pixel for pixel.
 void ExpectStillOverDisplay(frmMain& f) {
-  EXPECT_EQ(f.Picture5.Left(), f.Picture4.Left());
-  EXPECT_EQ(f.Picture5.Top(), f.Picture4.Top());
-  EXPECT_EQ(f.Picture5.Width(), f.Picture4.Width());
-  EXPECT_EQ(f.Picture5.Height(), f.Picture4.Height());
-  const RECT a = WindowRectOf(f.Picture4.hWnd()), b = WindowRectOf(f.Picture5.hWnd());
+  EXPECT_EQ(f.picStill.Left(), f.picBox.Left());
+  EXPECT_EQ(f.picStill.Top(), f.picBox.Top());
+  EXPECT_EQ(f.picStill.Width(), f.picBox.Width());
+  EXPECT_EQ(f.picStill.Height(), f.picBox.Height());
+  const RECT a = WindowRectOf(f.picBox.hWnd()), b = WindowRectOf(f.picStill.hWnd());
   EXPECT_TRUE(EqualRect(&a, &b));
 }
 
 // The display box lies above the still box among the form's children.
 bool DisplayAboveStill(frmMain& f) {
-  for (HWND w = GetWindow(f.Picture4.hWnd(), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (w == f.Picture5.hWnd()) return true;
+  for (HWND w = GetWindow(f.picBox.hWnd(), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == f.picStill.hWnd()) return true;
   return false;
 }
 
 TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
   EmbedPattern();
-  SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
+  SendMessageW(F().cmdFreeze.hWnd(), BM_CLICK, 0, 0);
   ASSERT_TRUE(Frozen());
   ExpectStillOverDisplay(F());
-  EXPECT_EQ(F().Picture5.ScaleMode(), 3);
-  EXPECT_TRUE(F().Picture5.AutoRedraw());
-  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+  EXPECT_EQ(F().picStill.ScaleMode(), 3);
+  EXPECT_TRUE(F().picStill.AutoRedraw());
+  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().picStill.Image().handle)), 320, 240, 0));
   EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 0));
 
   // The embedded window runs on behind the still box.
@@ -427,7 +427,7 @@ TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
 
   // A frozen screenshot saves the frozen frame, not the window's new picture.
   const SYSTEMTIME at = FreshSecond();
-  SendMessageW(F().Command5.hWnd(), BM_CLICK, 0, 0);
+  SendMessageW(F().cmdScreenshot.hWnd(), BM_CLICK, 0, 0);
   const auto shot = ShotSince(kScreenshotFolder, at);
   ASSERT_TRUE(shot);
   auto file = ReadBmp(*shot);
@@ -436,14 +436,14 @@ TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
   EXPECT_TRUE(Frozen());
 
   // Resume shows the window as it is now.
-  SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
+  SendMessageW(F().cmdFreeze.hWnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(Live());
-  EXPECT_FALSE(IsWindowVisible(F().Picture5.hWnd()));
+  EXPECT_FALSE(IsWindowVisible(F().picStill.hWnd()));
   EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000))
       << ShowsPattern(Seen(), 320, 240, 1);
 
   // The next freeze takes that new picture.
-  SendMessageW(F().Command4.hWnd(), BM_CLICK, 0, 0);
+  SendMessageW(F().cmdFreeze.hWnd(), BM_CLICK, 0, 0);
   ASSERT_TRUE(Frozen());
   EXPECT_TRUE(ShowsPattern(Seen(), 320, 240, 1));
 }
@@ -451,13 +451,13 @@ TEST_F(Capture, FreezeKeepsTheEmbeddedPictureAndSurvivesCovering) {
 TEST_F(Capture, LiveScreenshotFillsTheStillBoxWithoutFreezing) {
   EmbedPattern();
   const SYSTEMTIME at = FreshSecond();
-  SendMessageW(F().Command5.hWnd(), BM_CLICK, 0, 0);
+  SendMessageW(F().cmdScreenshot.hWnd(), BM_CLICK, 0, 0);
   const auto shot = ShotSince(kScreenshotFolder, at);
   EXPECT_TRUE(Live());
-  EXPECT_TRUE(IsWindowVisible(F().Picture5.hWnd()));
+  EXPECT_TRUE(IsWindowVisible(F().picStill.hWnd()));
   EXPECT_TRUE(DisplayAboveStill(F()));
   ExpectStillOverDisplay(F());
-  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().picStill.Image().handle)), 320, 240, 0));
   ASSERT_TRUE(shot);
   auto file = ReadBmp(*shot);
   ASSERT_TRUE(file);
@@ -475,9 +475,9 @@ TEST_F(Capture, ScreenshotsNeverReplaceAFile) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     const SYSTEMTIME at = FreshSecond();
     ASSERT_TRUE(WriteText(kScreenshotFolder + NameAt(at), "the user's own"));
-    F().Command5_Click();
+    F().OnScreenshot();
     NextPicture();
-    F().Command5_Click();
+    F().OnScreenshot();
     if (!SameSecond(at, rt::Now())) continue;  // the machine was too slow this time
     EXPECT_EQ(FileText(kScreenshotFolder + NameAt(at)), "the user's own");
     auto first = ReadBmp(kScreenshotFolder + NameAt(at, 2));
@@ -493,7 +493,7 @@ TEST_F(Capture, ScreenshotsNeverReplaceAFile) {
 TEST_F(Capture, ScreenshotSizeFollowsTheDisplayBox) {
   // Right after start-up, nothing embedded: the box's background at its content size.
   const SYSTEMTIME at = FreshSecond();
-  F().Command5_Click();
+  F().OnScreenshot();
   const auto firstShot = ShotSince(kScreenshotFolder, at);
   ASSERT_TRUE(firstShot);
   auto first = ReadBmp(*firstShot);
@@ -502,11 +502,11 @@ TEST_F(Capture, ScreenshotSizeFollowsTheDisplayBox) {
   EXPECT_EQ(first->height, 240);
   EXPECT_EQ((*first)(160, 120), GetSysColor(COLOR_BTNFACE));
 
-  F().Command1_Click();
-  ASSERT_EQ(F().Picture4.Width(), 344.0f);
+  F().OnZoomIn();
+  ASSERT_EQ(F().picBox.Width(), 344.0f);
   DeleteFileW(firstShot->c_str());
   const SYSTEMTIME later = FreshSecond();
-  F().Command5_Click();
+  F().OnScreenshot();
   const auto secondShot = ShotSince(kScreenshotFolder, later);
   ASSERT_TRUE(secondShot);
   auto second = ReadBmp(*secondShot);
@@ -523,30 +523,30 @@ TEST_F(Capture, ZoomWhileFrozenReturnsToLiveEvenWhenTheRatioIsRefused) {
   };
   for (const Row& r : {Row{L"1.33", false, 344.0f}, Row{L"9", true, 344.0f}}) {
     SCOPED_TRACE(testing::Message() << "ratio " << testing::PrintToString(std::wstring(r.ratio)));
-    F().Command4_Click();
+    F().OnFreeze();
     ASSERT_TRUE(Frozen());
-    F().Text2.SetText(r.ratio);
+    F().txtRatio.SetText(r.ratio);
     BoxWatcher boxes;
-    F().Command1_Click();
+    F().OnZoomIn();
     const std::wstring said = boxes.Stop();
     EXPECT_EQ(said.empty(), !r.refused);
     EXPECT_TRUE(Live());
-    EXPECT_FALSE(IsWindowVisible(F().Picture5.hWnd()));
-    EXPECT_EQ(F().Picture4.Width(), r.width);
+    EXPECT_FALSE(IsWindowVisible(F().picStill.hWnd()));
+    EXPECT_EQ(F().picBox.Width(), r.width);
   }
 }
 
 TEST_F(Capture, TransferWhileFrozenShowsTheDisplayOverTheStillBox) {
   EmbedPattern();
-  F().Command4_Click();
+  F().OnFreeze();
   ASSERT_TRUE(Frozen());
   NextPicture();
-  F().cmdTransfer_Click();
+  F().OnTake();
   EXPECT_TRUE(Live());
-  EXPECT_TRUE(IsWindowVisible(F().Picture5.hWnd()));
+  EXPECT_TRUE(IsWindowVisible(F().picStill.hWnd()));
   EXPECT_TRUE(DisplayAboveStill(F()));
-  const HWND under = WindowFromPoint(CenterOf(F().Picture4.hWnd()));
-  EXPECT_TRUE(under == F().Picture4.hWnd() || IsChild(F().Picture4.hWnd(), under));
+  const HWND under = WindowFromPoint(CenterOf(F().picBox.hWnd()));
+  EXPECT_TRUE(under == F().picBox.hWnd() || IsChild(F().picBox.hWnd(), under));
   EXPECT_TRUE(WaitUntil([&] { return ShowsPattern(Seen(), 320, 240, 1); }, 5000));
 }
 
@@ -556,7 +556,7 @@ TEST_F(Capture, RootWithEveryNameTakenFallsBackToPictures) {
   Occupy(kScreenshotFolder);
   const SYSTEMTIME at = FreshSecond();
   BoxWatcher boxes;
-  F().Command5_Click();
+  F().OnScreenshot();
   const std::wstring said = boxes.Stop();
   EXPECT_EQ(said, L"");
   EXPECT_FALSE(ShotSince(kScreenshotFolder, at));
@@ -571,13 +571,13 @@ TEST_F(Capture, RootWithEveryNameTakenFallsBackToPictures) {
 
 TEST_F(Capture, NowhereToWriteSaysSoAndLeavesTheFreezeAlone) {
   EmbedPattern();
-  F().Command4_Click();
+  F().OnFreeze();
   NextPicture();
   Occupy(kScreenshotFolder);
   Occupy(PicturesFolder());
   const SYSTEMTIME at = FreshSecond();
   BoxWatcher boxes;
-  F().Command5_Click();
+  F().OnScreenshot();
   const std::wstring said = boxes.Stop();
   // Both places are named, with the name of the second of the click.
   bool named = false;
@@ -610,7 +610,7 @@ TEST_F(Capture, AScreenshotThatCannotBeWrittenWholeLeavesNoFile) {
     g_realWriteFile = reinterpret_cast<decltype(&WriteFile)>(
         RedirectImport("WriteFile", reinterpret_cast<void*>(&WriteFileUntilFull)));
     ASSERT_TRUE(g_realWriteFile);
-    F().Command5_Click();
+    F().OnScreenshot();
     RedirectImport("WriteFile", reinterpret_cast<void*>(g_realWriteFile));
     said = boxes.Stop();
   }
@@ -622,11 +622,11 @@ TEST_F(Capture, AScreenshotThatCannotBeWrittenWholeLeavesNoFile) {
 TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
   EmbedPattern();
   auto round = [&] {
-    F().Command4_Click();  // freeze
-    F().Command5_Click();  // frozen screenshot
-    F().Command4_Click();  // resume
+    F().OnFreeze();  // freeze
+    F().OnScreenshot();  // frozen screenshot
+    F().OnFreeze();  // resume
     Pump(0);               // the display box repaints, as between two clicks
-    F().Command5_Click();  // live screenshot
+    F().OnScreenshot();  // live screenshot
     RemoveShots(kScreenshotFolder, NameAt(rt::Now()));  // a second's names would run out
   };
   round();
@@ -639,7 +639,7 @@ TEST_F(Capture, ThousandRoundsLeaveNoGdiObjectBehind) {
   printf("GDI objects %ld -> %ld, DCs %ld -> %ld over 1000 rounds\n", before.gdiObjects, after.gdiObjects,
          before.deviceContexts, after.deviceContexts);
   EXPECT_TRUE(Live());
-  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+  EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().picStill.Image().handle)), 320, 240, 0));
 }
 
 decltype(&BitBlt) g_realBitBlt;
@@ -653,16 +653,16 @@ BOOL WINAPI NoteBitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int
 // The screen is read only while it shows the whole box with nothing over it.
 TEST_F(Capture, CopiesTheScreenOnlyWhileItShowsTheWholeBox) {
   EmbedPattern();
-  F().Command5_Click();  // makes the still box's image, which the copies go to
+  F().OnScreenshot();  // makes the still box's image, which the copies go to
   auto other = StartTarget(L"--w 120 --h 120");
   ASSERT_TRUE(other);
-  const RECT form = WindowRectOf(F().hWnd()), box = ClientRectInScreen(F().Picture4.hWnd());
+  const RECT form = WindowRectOf(F().hWnd()), box = ClientRectInScreen(F().picBox.hWnd());
   HDC dc = GetDC(nullptr);
   const HWND screen = WindowFromDC(dc);
   ReleaseDC(nullptr, dc);
   struct Row { const char* what; int formLeft; bool covered; HWND from; } const rows[] = {
-      {"another program's window over part of the box", form.left, true, F().Picture4.hWnd()},
-      {"the box partly off the screen", form.left - box.left - 100, false, F().Picture4.hWnd()},
+      {"another program's window over part of the box", form.left, true, F().picBox.hWnd()},
+      {"the box partly off the screen", form.left - box.left - 100, false, F().picBox.hWnd()},
       {"the box uncovered", form.left, false, screen}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -670,16 +670,16 @@ TEST_F(Capture, CopiesTheScreenOnlyWhileItShowsTheWholeBox) {
     SetWindowPos(other->main, HWND_TOPMOST, r.covered ? box.left + 100 : 0, r.covered ? box.top + 60 : 0, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     Pump(300);
-    g_still = F().Picture5.hDC();
+    g_still = F().picStill.hDC();
     g_copiedFrom.clear();
     g_realBitBlt =
         reinterpret_cast<decltype(&BitBlt)>(RedirectImport("BitBlt", reinterpret_cast<void*>(&NoteBitBlt)));
-    F().Command5_Click();
+    F().OnScreenshot();
     RedirectImport("BitBlt", reinterpret_cast<void*>(g_realBitBlt));
     EXPECT_EQ(g_copiedFrom, std::vector<HWND>{r.from});
     // None of the other program's pixels; what is off the screen Wine does not keep.
     if (r.formLeft == form.left)
-      EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().Picture5.Image().handle)), 320, 240, 0));
+      EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().picStill.Image().handle)), 320, 240, 0));
   }
   StopTarget(*other);
 }
@@ -699,7 +699,7 @@ void ExpectNoticeOfEachSave(bool chinese) {
   ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE, chinese);
   auto tool = StartToolClosedAtEnd();
   ASSERT_TRUE(tool);
-  const HWND button = ToolControl(*tool, ids::Command5);
+  const HWND button = ToolControl(*tool, ids::cmdScreenshot);
   const std::wstring saved = chinese ? L"已保存 " : L"Saved ";
   auto balloonText = [&] {
     const HWND balloon = ShownToolTip(*tool, true);
@@ -743,7 +743,7 @@ void ExpectNoticeOfEachSave(bool chinese) {
     EXPECT_TRUE(PtInRect(&shown, {(at5.left + at5.right) / 2, at5.bottom + 2}));
     if (r.byKey) EXPECT_TRUE(WaitUntil([&] { return balloonText().empty(); }, 8000)) << "still there by itself";
   }
-  ClickSettled(ToolControl(*tool, ids::Picture4));
+  ClickSettled(ToolControl(*tool, ids::picBox));
   EXPECT_TRUE(WaitUntil([&] { return balloonText().empty(); }, 2000)) << "still there after a click";
 }
 

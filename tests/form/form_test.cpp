@@ -2,9 +2,10 @@
 // recorded parent that is good, empty or garbage.
 #include <gtest/gtest.h>
 
-#include "form/control_ids.h"
+#include "form/ids.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
+#include "window/Window.h"
 #include "testbed.h"
 
 using namespace testbed;
@@ -23,11 +24,11 @@ TEST(FormStart, RealExeStartsAsDesigned) {
   ASSERT_TRUE(tool);
   const HWND form = tool->form;
   EXPECT_EQ(TextOf(form), L"Vistrel1.5 [320\u00D7240] 2008-10-14");
-  EXPECT_EQ(TextOf(ToolControl(*tool, ids::Text2)), L"1.33");
-  const SIZE box = SizeOf(WindowRectOf(ToolControl(*tool, ids::Picture4)));
+  EXPECT_EQ(TextOf(ToolControl(*tool, ids::txtRatio)), L"1.33");
+  const SIZE box = SizeOf(WindowRectOf(ToolControl(*tool, ids::picBox)));
   EXPECT_EQ(box.cx, 324);
   EXPECT_EQ(box.cy, 244);
-  EXPECT_FALSE(IsWindowEnabled(ToolControl(*tool, ids::cmdTransfer)));
+  EXPECT_FALSE(IsWindowEnabled(ToolControl(*tool, ids::cmdTake)));
   EXPECT_TRUE(Topmost(form));
 
   RECT client{};
@@ -40,10 +41,10 @@ TEST(FormStart, RealExeStartsAsDesigned) {
   EXPECT_LE(std::abs(outer.top + outer.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
 
   // The magnifier sits in the picker box; the pointer picture holders stay hidden.
-  EXPECT_TRUE(IsWindowVisible(ToolControl(*tool, ids::Picture3)));
-  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::Picture1)));
-  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::Picture2)));
-  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::Picture5)));
+  EXPECT_TRUE(IsWindowVisible(ToolControl(*tool, ids::picMagnifier)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::picMagnifierCursor)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::picArrow)));
+  EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::picStill)));
   EXPECT_FALSE(IsWindowVisible(ToolControl(*tool, ids::fraWindowInfo)));
   EXPECT_TRUE(CloseTool(*tool));
 }
@@ -57,7 +58,7 @@ TEST(FormStart, TopmostFollowsTheCheckBox) {
   const RECT before = WindowRectOf(tool->form);
   SetWindowPos(tool->form, nullptr, 0, 0, 620, before.bottom - before.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const HWND check = ToolControl(*tool, ids::Check1);
+  const HWND check = ToolControl(*tool, ids::chkTopmost);
   ASSERT_TRUE(WaitUntil([&] { return WindowRectOf(tool->form).right - WindowRectOf(tool->form).left == 620; }, 5000));
 
   // Activating a window that covers the tool does not bring it over the tool.
@@ -114,7 +115,7 @@ class HostedForm : public ::testing::Test {
  protected:
   void SetUp() override {
     form_ = std::make_unique<frmMain>();
-    form_->Form_Load();
+    form_->SetStartValues();
     form_->Show();
     Pump(100);
   }
@@ -123,10 +124,10 @@ class HostedForm : public ::testing::Test {
 
 TEST_F(HostedForm, ControlsStackInCreationOrderWithDesignGeometry) {
   // Windowed controls directly on the form, top of the stacking order first.
-  const int expected[] = {ids::Picture4, ids::Command6, ids::Command5, ids::Command4,
-                          ids::Text2,    ids::Command3, ids::Check1,   ids::Picture2,
-                          ids::Picture3, ids::Picture1, ids::Command2, ids::Command1,
-                          ids::cmdTransfer, ids::fraWindowInfo, ids::Picture5};
+  const int expected[] = {ids::picBox, ids::cmdFullScreen, ids::cmdScreenshot, ids::cmdFreeze,
+                          ids::txtRatio,    ids::cmdGiveBack, ids::chkTopmost,   ids::picArrow,
+                          ids::picMagnifier, ids::picMagnifierCursor, ids::cmdZoomOut, ids::cmdZoomIn,
+                          ids::cmdTake, ids::fraWindowInfo, ids::picStill};
   int i = 0;
   for (HWND c = GetWindow(form_->hWnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
     ASSERT_LT(i, static_cast<int>(std::size(expected)));
@@ -140,12 +141,12 @@ TEST_F(HostedForm, ControlsStackInCreationOrderWithDesignGeometry) {
   };
   frmMain& f = *form_;
   const Row rows[] = {
-      {&f.Command6, 4140, 120, 615, 375}, {&f.Command5, 3435, 120, 615, 375},
-      {&f.Command4, 2730, 120, 615, 375}, {&f.Text2, 5760, 180, 450, 270},
-      {&f.Command3, 2040, 120, 615, 375}, {&f.Check1, 6240, 180, 735, 255},
-      {&f.Picture3, 120, 120, 375, 375},  {&f.Command2, 1590, 120, 375, 375},
-      {&f.Command1, 1155, 120, 375, 375}, {&f.cmdTransfer, 480, 120, 615, 375},
-      {&f.Picture1, 9000, 120, 480, 480}, {&f.Picture2, 9000, 960, 480, 480},
+      {&f.cmdFullScreen, 4140, 120, 615, 375}, {&f.cmdScreenshot, 3435, 120, 615, 375},
+      {&f.cmdFreeze, 2730, 120, 615, 375}, {&f.txtRatio, 5760, 180, 450, 270},
+      {&f.cmdGiveBack, 2040, 120, 615, 375}, {&f.chkTopmost, 6240, 180, 735, 255},
+      {&f.picMagnifier, 120, 120, 375, 375},  {&f.cmdZoomOut, 1590, 120, 375, 375},
+      {&f.cmdZoomIn, 1155, 120, 375, 375}, {&f.cmdTake, 480, 120, 615, 375},
+      {&f.picMagnifierCursor, 9000, 120, 480, 480}, {&f.picArrow, 9000, 960, 480, 480},
   };
   for (const Row& r : rows) {
     RECT rc = WindowRectOf(r.control->hWnd());
@@ -156,13 +157,13 @@ TEST_F(HostedForm, ControlsStackInCreationOrderWithDesignGeometry) {
     EXPECT_EQ(rc.bottom - rc.top, Px(r.height)) << r.control->Id();
   }
   // Inside, the display box counts in twips; its content is 4 px smaller than its outside.
-  EXPECT_FLOAT_EQ(f.Picture4.Width(), 324.0f);
-  EXPECT_FLOAT_EQ(f.Picture4.Height(), 244.0f);
-  EXPECT_FLOAT_EQ(f.Picture4.ScaleWidth(), 320.0f * rt::TwipsPerPixelX());
-  EXPECT_FLOAT_EQ(f.Picture4.ScaleHeight(), 240.0f * rt::TwipsPerPixelY());
-  EXPECT_FLOAT_EQ(f.AspectFactor, 0.75f);
-  EXPECT_EQ(f.Picture3.GetPicture().handle, f.Picture1.GetPicture().handle);
-  EXPECT_TRUE(f.Picture3.GetPicture());
+  EXPECT_FLOAT_EQ(f.picBox.Width(), 324.0f);
+  EXPECT_FLOAT_EQ(f.picBox.Height(), 244.0f);
+  EXPECT_FLOAT_EQ(f.picBox.ScaleWidth(), 320.0f * rt::TwipsPerPixelX());
+  EXPECT_FLOAT_EQ(f.picBox.ScaleHeight(), 240.0f * rt::TwipsPerPixelY());
+  EXPECT_FLOAT_EQ(f.Aspect(), 0.75f);
+  EXPECT_EQ(f.picMagnifier.GetPicture().handle, f.picMagnifierCursor.GetPicture().handle);
+  EXPECT_TRUE(f.picMagnifier.GetPicture());
 }
 
 TEST_F(HostedForm, SmallIconIsTheIconsOwnSmallImage) {
@@ -179,19 +180,19 @@ TEST_F(HostedForm, SmallIconIsTheIconsOwnSmallImage) {
 
 TEST_F(HostedForm, LabelsHaveNoWindowSoPointsOverThemFindTheirContainer) {
   frmMain& f = *form_;
-  EXPECT_EQ(f.Label1.hWnd(), nullptr);
-  RECT client = ClientRectInScreen(f.Picture4.hWnd());
+  EXPECT_EQ(f.lblSize.hWnd(), nullptr);
+  RECT client = ClientRectInScreen(f.picBox.hWnd());
   POINT overLabel{client.left + Px(120) + 10, client.top + Px(120) + 5};
-  EXPECT_EQ(WindowFromPoint(overLabel), f.Picture4.hWnd());
-  EXPECT_EQ(f.Label1.Caption(), L"本程序大小88K");
+  EXPECT_EQ(WindowFromPoint(overLabel), f.picBox.hWnd());
+  EXPECT_EQ(f.lblSize.Caption(), L"本程序大小88K");
 }
 
 TEST_F(HostedForm, TabVisitsFocusableControlsInTabIndexOrder) {
   frmMain& f = *form_;
   SetForegroundWindow(f.hWnd());
-  f.Command1.SetFocus();
-  const rt::Control* order[] = {&f.Command2, &f.Command3, &f.Command4, &f.Command5, &f.Command6,
-                                &f.Text2,    &f.Check1,   &f.Picture4, &f.Picture3, &f.Command1};
+  f.cmdZoomIn.SetFocus();
+  const rt::Control* order[] = {&f.cmdZoomOut, &f.cmdGiveBack, &f.cmdFreeze, &f.cmdScreenshot, &f.cmdFullScreen,
+                                &f.txtRatio,    &f.chkTopmost,   &f.picBox, &f.picMagnifier, &f.cmdZoomIn};
   for (const rt::Control* next : order) {
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitUntil([&] { return GetFocus() == next->hWnd(); }, 3000))
@@ -199,28 +200,22 @@ TEST_F(HostedForm, TabVisitsFocusableControlsInTabIndexOrder) {
   }
 }
 
-// Closing hands the current window to the parent recorded in Text1, and
-// makes no call when that text is no number.
-TEST(FormClose, GivesBackToTheRecordedParentOnlyWhenTextIsANumber) {
-  auto target = StartTarget(L"--title Closing --x 40 --y 40 --w 200 --h 150");
+// Closing gives the picked window back to the parent recorded at the pick;
+// the hidden panel only shows it, so what its text says decides nothing.
+TEST(FormClose, GivesBackToTheParentRecordedAtThePick) {
+  auto target = StartTarget(L"--title Closing --x 40 --y 40 --w 200 --h 150 --children");
   auto host = StartTarget(L"--title Host --x 40 --y 600 --w 300 --h 300");
   ASSERT_TRUE(target && host);
-  struct Case {
-    const wchar_t* text;
-    bool moves;
-  } cases[] = {{L"", false}, {L"garbage", false}, {L"12abc", false}, {nullptr, true}};
-  for (const Case& c : cases) {
+  for (const std::wstring& text : {std::wstring(), std::wstring(L"garbage"), rt::DecimalText(FromHwnd(host->main))}) {
     auto form = std::make_unique<frmMain>();
-    form->Form_Load();
-    form->CurWindow().hwnd = FromHwnd(target->main);
-    form->Text1.SetText(c.text ? std::wstring(c.text) : rt::DecimalText(FromHwnd(host->main)));
+    form->SetStartValues();
+    form->RecordPick(target->edit);
+    SetParent(target->edit, host->main);  // wherever it is by then
+    form->txtParent.SetText(text);
     form->Close();
     Pump(50);
-    EXPECT_EQ(ParentOf(target->main), c.moves ? host->main : GetDesktopWindow())
-        << (c.text ? "text: " + testing::PrintToString(std::wstring(c.text)) : "host handle");
+    EXPECT_EQ(ParentOf(target->edit), target->main) << "text: " << testing::PrintToString(text);
   }
-  EXPECT_TRUE(IsWindow(target->main));
-  SetParent(target->main, nullptr);
   StopTarget(*target);
   StopTarget(*host);
 }
@@ -231,8 +226,8 @@ TEST(FormClose, WithNothingChosenLeavesEveryWindowAlone) {
   const RECT before = WindowRectOf(target->main);
   {
     frmMain form;
-    form.Form_Load();
-    form.Text1.SetText(rt::DecimalText(FromHwnd(target->main)));
+    form.SetStartValues();
+    form.txtParent.SetText(rt::DecimalText(FromHwnd(target->main)));
     form.Close();
   }
   EXPECT_EQ(ParentOf(target->main), GetDesktopWindow());
@@ -255,9 +250,9 @@ TEST(FormUnits, NinetySixDotsPerInchAreFifteenTwipsPerPixel) {
 TEST(FormHandles, AFormLeavesNoGdiObjectOrDcBehind) {
   auto session = [] {
     auto form = OpenForm();
-    form->Command4_Click();  // the still box: an image and a DC to draw it
-    form->Command1_Click();  // a larger box, so the next freeze replaces the image
-    form->Command4_Click();
+    form->OnFreeze();  // the still box: an image and a DC to draw it
+    form->OnZoomIn();  // a larger box, so the next freeze replaces the image
+    form->OnFreeze();
   };
   session();  // the font and screen figures the runtime keeps for the whole run
   const HandleCounts before = LiveHandles();

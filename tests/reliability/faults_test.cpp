@@ -11,7 +11,7 @@
 #include <string>
 
 #include "capture/screenshot.h"
-#include "form/control_ids.h"
+#include "form/ids.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
 #include "form/tips.h"
@@ -70,25 +70,24 @@ class Faults : public testing::Test {
 
   void Shoot(frmMain& f) {
     const SYSTEMTIME before = rt::Now();
-    f.Command5_Click();
+    f.OnScreenshot();
     shots_.insert(ScreenshotFileName(before));
     shots_.insert(ScreenshotFileName(rt::Now()));
   }
 
   // Every button of the normal view, and Esc, once.
   void PressEveryButton(frmMain& f) {
-    f.cmdTransfer_Click();
-    f.Command1_Click();
-    f.Command2_Click();
-    f.Command4_Click();  // freeze
-    f.Command4_Click();  // resume
+    f.OnTake();
+    f.OnZoomIn();
+    f.OnZoomOut();
+    f.OnFreeze();  // freeze
+    f.OnFreeze();  // resume
     Shoot(f);
-    f.Command6_Click();
-    int esc = 27;
-    f.Form_KeyPress(esc);
-    f.Check1.SetValue(0);  // a changed value is the check box's click
-    f.Check1.SetValue(1);
-    f.Command3_Click();
+    f.EnterFullScreen();
+    f.LeaveFullScreen();
+    f.chkTopmost.SetValue(0);  // a changed value is the check box's click
+    f.chkTopmost.SetValue(1);
+    f.OnGiveBack();
     Pump(50);
   }
 
@@ -113,16 +112,16 @@ TEST_F(Faults, TargetThatDiesLeavesNothingBrokenAndTheNextPickWorks) {
     ASSERT_TRUE(t) << row.what;
     auto form = OpenForm();
     frmMain& f = *form;
-    const HWND box = f.Picture4.hWnd();
+    const HWND box = f.picBox.hWnd();
     // Once through with nothing picked, so that what the buttons create on
     // first use is there before counting.
     PressEveryButton(f);
     const HandleCounts before = LiveHandles();
     const long windowsBefore = rt::LiveWindows();
 
-    f.FillProps(FromHwnd(t->main));
+    f.RecordPick(t->main);
     if (row.embedded) {
-      f.cmdTransfer_Click();
+      f.OnTake();
       ASSERT_EQ(ParentOf(t->main), box) << row.what;
     }
     if (row.kill)
@@ -133,20 +132,20 @@ TEST_F(Faults, TargetThatDiesLeavesNothingBrokenAndTheNextPickWorks) {
 
     PressEveryButton(f);
     EXPECT_EQ(GetWindow(box, GW_CHILD), nullptr) << row.what;
-    EXPECT_EQ(f.Command4.Caption(), L"暂停") << row.what;
+    EXPECT_EQ(f.cmdFreeze.Caption(), L"暂停") << row.what;
     EXPECT_TRUE(SameHandles(before, LiveHandles())) << row.what;
     EXPECT_EQ(rt::LiveWindows(), windowsBefore) << row.what;
 
     // The next window is picked, embedded, zoomed and given back as usual.
     auto next = Start(kNextArgs);
     ASSERT_TRUE(next) << row.what;
-    f.FillProps(FromHwnd(next->main));
-    f.cmdTransfer_Click();
+    f.RecordPick(next->main);
+    f.OnTake();
     EXPECT_TRUE(FitsBox(next->main, box)) << row.what;
-    f.Command1_Click();
+    f.OnZoomIn();
     EXPECT_TRUE(FitsBox(next->main, box)) << row.what << ": after \"+\"";
-    f.Command2_Click();
-    f.Command3_Click();
+    f.OnZoomOut();
+    f.OnGiveBack();
     EXPECT_TRUE(TopLevel(next->main)) << row.what;
     form.reset();
     Pump(100);
@@ -161,18 +160,18 @@ TEST_F(Faults, ClosingWhileFullScreenOrFrozenGivesTheTargetBack) {
     const char* what;
     std::function<void(frmMain&)> enter;
   } rows[] = {
-      {"full screen", [](frmMain& f) { f.fullscreen(); }},
-      {"frozen", [](frmMain& f) { f.Command4_Click(); }},
-      {"frozen, then full screen", [](frmMain& f) { f.Command4_Click(), f.fullscreen(); }},
+      {"full screen", [](frmMain& f) { f.EnterFullScreen(); }},
+      {"frozen", [](frmMain& f) { f.OnFreeze(); }},
+      {"frozen, then full screen", [](frmMain& f) { f.OnFreeze(), f.EnterFullScreen(); }},
   };
   for (const auto& row : rows) {
     auto t = Start(kTargetArgs);
     ASSERT_TRUE(t) << row.what;
     auto form = OpenForm();
     frmMain& f = *form;
-    f.FillProps(FromHwnd(t->main));
-    f.cmdTransfer_Click();
-    ASSERT_EQ(ParentOf(t->main), f.Picture4.hWnd()) << row.what;
+    f.RecordPick(t->main);
+    f.OnTake();
+    ASSERT_EQ(ParentOf(t->main), f.picBox.hWnd()) << row.what;
     row.enter(f);
     Pump(100);
     // As the close box or Alt+F4 would.
@@ -192,16 +191,16 @@ TEST_F(Faults, ClosingWithTheRatioWarningOpenEndsTheToolAndGivesTheTargetBack) {
   auto t = Start(kTargetArgs);
   ASSERT_TRUE(t);
   auto tool = StartToolClosedAtEnd();  ASSERT_TRUE(tool);
-  const HWND box = ToolControl(*tool, ids::Picture4), transfer = ToolControl(*tool, ids::cmdTransfer);
+  const HWND box = ToolControl(*tool, ids::picBox), transfer = ToolControl(*tool, ids::cmdTake);
   ASSERT_TRUE(PickWithMagnifier(*tool, t->main));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(transfer) != FALSE; }, kWaitMs));
   ASSERT_TRUE(ClickUntil(transfer, [&] { return ParentOf(t->main) == box; }));
 
-  SendMessageW(ToolControl(*tool, ids::Text2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"9"));
+  SendMessageW(ToolControl(*tool, ids::txtRatio), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"9"));
   ExpectMessageBoxes expected;
   HWND warning = nullptr;
   for (int attempt = 0; attempt < 3 && !warning; ++attempt) {
-    ClickWindow(ToolControl(*tool, ids::Command1));
+    ClickWindow(ToolControl(*tool, ids::cmdZoomIn));
     warning = FindMessageBox(L"提示", 3000);
   }
   ASSERT_TRUE(warning) << "no ratio warning";
@@ -229,9 +228,9 @@ TEST_F(Faults, HungTargetDelaysButDoesNotBreakTheButtons) {
   ASSERT_TRUE(t);
   auto form = OpenForm();
   frmMain& f = *form;
-  const HWND box = f.Picture4.hWnd();
-  f.FillProps(FromHwnd(t->main));
-  f.cmdTransfer_Click();
+  const HWND box = f.picBox.hWnd();
+  f.RecordPick(t->main);
+  f.OnTake();
   ASSERT_TRUE(FitsBox(t->main, box));
   int esc = 27;
   const struct {
@@ -240,23 +239,23 @@ TEST_F(Faults, HungTargetDelaysButDoesNotBreakTheButtons) {
     bool embedded;  // where the target must be once it answers again
     DWORD mostMs = 0;  // 0: printed only
   } rows[] = {
-      {"传输", [&] { f.cmdTransfer_Click(); }, true},
-      {"+", [&] { f.Command1_Click(); }, true, kNoWait},
-      {"-", [&] { f.Command2_Click(); }, true},
-      {"暂停", [&] { f.Command4_Click(); }, true},
-      {"继续", [&] { f.Command4_Click(); }, true},
+      {"传输", [&] { f.OnTake(); }, true},
+      {"+", [&] { f.OnZoomIn(); }, true, kNoWait},
+      {"-", [&] { f.OnZoomOut(); }, true},
+      {"暂停", [&] { f.OnFreeze(); }, true},
+      {"继续", [&] { f.OnFreeze(); }, true},
       {"截图", [&] { Shoot(f); }, true},
-      {"全屏", [&] { f.Command6_Click(); }, true, kOneWait},
-      {"Esc", [&] { f.Form_KeyPress(esc); }, true, kNoWait},
-      {"最前 off", [&] { f.Check1.SetValue(0); }, true},
-      {"最前 on", [&] { f.Check1.SetValue(1); }, true},
-      {"还原", [&] { f.Command3_Click(); }, false, kNoWait},
+      {"全屏", [&] { f.EnterFullScreen(); }, true, kOneWait},
+      {"Esc", [&] { f.LeaveFullScreen(); }, true, kNoWait},
+      {"最前 off", [&] { f.chkTopmost.SetValue(0); }, true},
+      {"最前 on", [&] { f.chkTopmost.SetValue(1); }, true},
+      {"还原", [&] { f.OnGiveBack(); }, false, kNoWait},
       {"close", [&] { f.Close(); }, false},
   };
   std::string table;
   for (const auto& row : rows) {
     if (std::string(row.what) == "close") {
-      f.cmdTransfer_Click();  // embedded again, while it still answers
+      f.OnTake();  // embedded again, while it still answers
       ASSERT_TRUE(FitsBox(t->main, box));
     }
     PostMessageW(t->main, kMsgTargetHang, kHangMs, 0);
@@ -294,7 +293,7 @@ TEST_F(Faults, ClosingWhileTheTargetHangsHidesTheToolAtOnce) {
     auto t = Start(kTargetArgs);
     ASSERT_TRUE(t) << what;
     auto tool = StartToolClosedAtEnd();    ASSERT_TRUE(tool) << what;
-    const HWND box = ToolControl(*tool, ids::Picture4), transfer = ToolControl(*tool, ids::cmdTransfer);
+    const HWND box = ToolControl(*tool, ids::picBox), transfer = ToolControl(*tool, ids::cmdTake);
     ASSERT_TRUE(PickWithMagnifier(*tool, t->main)) << what;
     ASSERT_TRUE(ClickUntil(transfer, [&] { return ParentOf(t->main) == box; })) << what;
 

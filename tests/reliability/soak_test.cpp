@@ -29,30 +29,30 @@ TEST(Soak, ThousandCyclesLeaveNoHandleOrWindowBehind) {
   });
   auto form = std::make_unique<frmMain>();
   frmMain& f = *form;
-  f.Form_Load();
+  f.SetStartValues();
   f.Show();
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.hWnd()) != FALSE; }, 10000));
-  const HWND box = f.Picture4.hWnd(), desktop = GetDesktopWindow();
+  const HWND box = f.picBox.hWnd(), desktop = GetDesktopWindow();
 
   std::set<std::wstring> shots;
   HandleCounts first{};
   long firstWindows = 0;
   const ULONGLONG t0 = GetTickCount64();
   for (int i = 0; i < kCycles; ++i) {
-    f.FillProps(FromHwnd(t->main));  // what the picker does over the window
-    f.cmdTransfer_Click();
+    f.RecordPick(t->main);  // what the picker does over the window
+    f.OnTake();
     ASSERT_EQ(ParentOf(t->main), box) << "cycle " << i;
     // "+" and "-" by turns: the same handler either way, and the box stays
     // small enough that a thousand screenshots stay cheap.
-    if (i % 2 == 0) f.Command1_Click(); else f.Command2_Click();
-    f.Command4_Click();
-    ASSERT_EQ(f.Command4.Caption(), L"继续") << "cycle " << i;
-    f.Command4_Click();
+    if (i % 2 == 0) f.OnZoomIn(); else f.OnZoomOut();
+    f.OnFreeze();
+    ASSERT_EQ(f.cmdFreeze.Caption(), L"继续") << "cycle " << i;
+    f.OnFreeze();
     const SYSTEMTIME before = rt::Now();
-    f.Command5_Click();
+    f.OnScreenshot();
     shots.insert(ScreenshotFileName(before));
     shots.insert(ScreenshotFileName(rt::Now()));
-    f.Command3_Click();
+    f.OnGiveBack();
     ASSERT_EQ(ParentOf(t->main), desktop) << "cycle " << i;
     Pump(0);  // what the message loop would do between clicks
     if (i == 0) {

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "form/control_ids.h"
+#include "form/ids.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
+#include "window/Window.h"
 #include "testbed.h"
 
 using namespace testbed;
@@ -26,8 +27,8 @@ constexpr POINT kPark{1270, 8};
 std::wstring Dec(LONG v) { return std::to_wstring(v); }
 std::wstring Dec(HWND h) { return Dec(static_cast<LONG>(reinterpret_cast<LONG_PTR>(h))); }
 
-// The panel's fields in the order FillProps writes them.
-constexpr int kFieldIds[8] = {ids::txtWindowText, ids::txthWnd, ids::Text1,    ids::txtClassName,
+// The panel's fields in the order RecordPick writes them.
+constexpr int kFieldIds[8] = {ids::txtTitle, ids::txtHandle, ids::txtParent,    ids::txtClassName,
                               ids::txtTop,        ids::txtLeft, ids::txtWidth, ids::txtHeight};
 using Fields = std::array<std::wstring, 8>;
 
@@ -83,7 +84,7 @@ int InkIn(HWND h) {
 }
 
 // Every text written into the panel's fields, seen from the fields' side so
-// the product needs no hook: one FillProps call is eight writes.
+// the product needs no hook: one RecordPick call is eight writes.
 struct Write {
   int id;
   std::wstring text;
@@ -111,7 +112,7 @@ class Picker : public ::testing::Test {
   void SetUp() override {
     PointTo(kPark);
     form_ = std::make_unique<frmMain>();
-    form_->Form_Load();
+    form_->SetStartValues();
     form_->Show();
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(form_->hWnd()); }, kWait));
     for (int id : kFieldIds) {
@@ -148,31 +149,31 @@ class Picker : public ::testing::Test {
     return *t;
   }
 
-  POINT PickerCentre() { return CenterOf(form_->Picture3.hWnd()); }
+  POINT PickerCentre() { return CenterOf(form_->picMagnifier.hWnd()); }
 
   // A press on the magnifier with button 0 (left), 1 (right) or 2 (middle).
   void Press(int button = 0) {
     ASSERT_TRUE(PointTo(PickerCentre()));
     held_ = button;
     Button(true, button);
-    ASSERT_TRUE(WaitUntil([&] { return form_->Picking; }, kWait)) << "no MouseDown";
+    ASSERT_TRUE(WaitUntil([&] { return form_->Picking(); }, kWait)) << "no MouseDown";
   }
 
   // Moves the pointer to p and waits until the picker has looked there.
   void DragTo(POINT p) {
     PointTo(p);
-    ASSERT_TRUE(WaitUntil([&] { return form_->PickPoint.x == p.x && form_->PickPoint.y == p.y; }, kWait))
+    ASSERT_TRUE(WaitUntil([&] { return form_->LookedAt().x == p.x && form_->LookedAt().y == p.y; }, kWait))
         << "the picker never looked at " << p.x << "," << p.y;
   }
 
   void Release() {
     Button(false, held_);
     held_ = -1;
-    ASSERT_TRUE(WaitUntil([&] { return !form_->Picking; }, kWait)) << "no MouseUp";
+    ASSERT_TRUE(WaitUntil([&] { return !form_->Picking(); }, kWait)) << "no MouseUp";
     Pump(50);
   }
 
-  // The handle of each FillProps call, after checking that every call wrote
+  // The handle of each RecordPick call, after checking that every call wrote
   // all eight fields in the table's order.
   std::vector<std::wstring> Calls() {
     std::vector<std::wstring> calls;
@@ -197,7 +198,7 @@ TEST_F(Picker, RecordsAWindowOnceEachTimeThePointerPassesOntoIt) {
   const POINT a1{c.left + 250, c.top + 120}, a2{c.left + 300, c.top + 200},
       a3{c.left + 150, c.top + 230}, a4{c.left + 320, c.top + 60};
   const POINT b1 = CenterOf(t.button), b2 = Offset(b1, -20, 5);
-  const std::wstring p3 = Dec(form_->Picture3.hWnd()), a = Dec(t.main), b = Dec(t.button);
+  const std::wstring p3 = Dec(form_->picMagnifier.hWnd()), a = Dec(t.main), b = Dec(t.button);
 
   struct Row {
     const char* name;
@@ -224,27 +225,25 @@ TEST_F(Picker, RecordsAWindowOnceEachTimeThePointerPassesOntoIt) {
     EXPECT_EQ(Calls(), row.calls);
     // A top-level window without an owner has the parent 0.
     EXPECT_EQ(Panel(), Expected(t.main, row.finalTitle, L"VistrelTarget", nullptr));
-    EXPECT_EQ(form_->CurHandle, FromHwnd(t.main));
-    EXPECT_EQ(form_->CurWindow().hwnd, FromHwnd(t.main));
+    EXPECT_EQ(form_->Picked(), t.main);
   }
 }
 
 TEST_F(Picker, PressAndReleaseWithoutMovingOnlyEnablesTransfer) {
   // Right after start: the target is still the handle 0 and the fields empty.
-  ASSERT_FALSE(IsWindowEnabled(form_->cmdTransfer.hWnd()));
+  ASSERT_FALSE(IsWindowEnabled(form_->cmdTake.hWnd()));
   Press();
   // The system may repeat the pointer's position after a press or a change
   // of capture (Wine does after some injected presses); that is no move.
   POINT still = PickerCentre();
-  ScreenToClient(form_->Picture3.hWnd(), &still);
-  PostMessageW(form_->Picture3.hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(still.x, still.y));
+  ScreenToClient(form_->picMagnifier.hWnd(), &still);
+  PostMessageW(form_->picMagnifier.hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(still.x, still.y));
   Pump(100);
   Release();
   EXPECT_TRUE(writes_.empty());
   EXPECT_EQ(Panel(), Fields{});
-  EXPECT_EQ(form_->CurHandle, 0);
-  EXPECT_EQ(form_->CurWindow().hwnd, 0);
-  EXPECT_TRUE(IsWindowEnabled(form_->cmdTransfer.hWnd()));
+  EXPECT_EQ(form_->Picked(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(form_->cmdTake.hWnd()));
 
   // After a pick the record stays as it was.
   Target t = Start(L"--title Kept --x 40 --y 120 --w 380 --h 300 --children");
@@ -259,7 +258,12 @@ TEST_F(Picker, PressAndReleaseWithoutMovingOnlyEnablesTransfer) {
   Release();
   EXPECT_TRUE(writes_.empty());
   EXPECT_EQ(Panel(), picked);
-  EXPECT_EQ(form_->CurHandle, FromHwnd(t.button));
+  EXPECT_EQ(form_->Picked(), t.button);
+}
+
+WNDPROC g_seenProc;
+LRESULT CALLBACK DropMoves(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  return msg == WM_MOUSEMOVE ? 0 : CallWindowProcW(g_seenProc, h, msg, wp, lp);
 }
 
 // The release records the window it ends on, even when no move there was seen.
@@ -268,10 +272,14 @@ TEST_F(Picker, ARecordIsMadeWhereTheDragEnds) {
   ASSERT_TRUE(t.main);
   Press();
   DragTo(CenterOf(t.edit));
-  form_->Picking = false;  // moves from here on go unseen
+  // Moves from here on go unseen: the magnifier's box never hears of them.
+  const HWND magnifier = form_->picMagnifier.hWnd();
+  g_seenProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(magnifier, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DropMoves)));
   PointTo(CenterOf(t.button));
   Release();
-  EXPECT_TRUE(WaitUntil([&] { return form_->CurHandle == FromHwnd(t.button); }, 2000));
+  SetWindowLongPtrW(magnifier, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_seenProc));
+  EXPECT_TRUE(WaitUntil([&] { return form_->Picked() == t.button; }, 2000));
   EXPECT_EQ(Panel()[1], Dec(t.button));
 }
 
@@ -280,24 +288,24 @@ TEST_F(Picker, RightAndMiddleButtonsPickToo) {
   ASSERT_TRUE(t.main);
   for (int button : {1, 2}) {
     SCOPED_TRACE(button == 1 ? "right" : "middle");
-    form_->cmdTransfer.SetEnabled(false);
+    form_->cmdTake.SetEnabled(false);
     writes_.clear();
     Press(button);
     DragTo(CenterOf(t.edit));
     DragTo(CenterOf(t.button));
     Release();
     EXPECT_EQ(Panel(), Expected(t.button, L"OK", L"Button", t.main));
-    EXPECT_TRUE(IsWindowEnabled(form_->cmdTransfer.hWnd()));
+    EXPECT_TRUE(IsWindowEnabled(form_->cmdTake.hWnd()));
     EXPECT_EQ(form_->MousePointer(), 0);
-    EXPECT_NE(GetCapture(), form_->Picture3.hWnd());
+    EXPECT_NE(GetCapture(), form_->picMagnifier.hWnd());
   }
 }
 
 TEST_F(Picker, PointerIsTheMagnifierFromPressToRelease) {
   Target t = Start(L"--title Cursor --x 40 --y 120 --w 380 --h 300");
   ASSERT_TRUE(t.main);
-  const HWND box = form_->Picture3.hWnd();
-  const HCURSOR magnifier = static_cast<HCURSOR>(form_->Picture1.GetPicture().handle);
+  const HWND box = form_->picMagnifier.hWnd();
+  const HCURSOR magnifier = static_cast<HCURSOR>(form_->picMagnifierCursor.GetPicture().handle);
   ASSERT_TRUE(magnifier);
   ICONINFO info{};
   ASSERT_TRUE(GetIconInfo(magnifier, &info));
@@ -308,7 +316,7 @@ TEST_F(Picker, PointerIsTheMagnifierFromPressToRelease) {
   EXPECT_EQ(info.yHotspot, 8u);
 
   // At rest: the magnifier sits in its box, the pointer over the form is the arrow.
-  const POINT overDisplay = CenterOf(form_->Picture4.hWnd());
+  const POINT overDisplay = CenterOf(form_->picBox.hWnd());
   // (The pointer shown is the active window's; a click makes the form active.)
   ASSERT_TRUE(PointTo(overDisplay));
   Button(true, 0);
@@ -320,7 +328,7 @@ TEST_F(Picker, PointerIsTheMagnifierFromPressToRelease) {
   Press();
   EXPECT_EQ(GetCursor(), magnifier);
   EXPECT_EQ(ShownCursor(), magnifier);
-  EXPECT_FALSE(form_->Picture3.GetPicture());
+  EXPECT_FALSE(form_->picMagnifier.GetPicture());
   EXPECT_TRUE(WaitUntil([&] { return InkIn(box) == 0; }, kWait)) << "the box still shows the magnifier";
   for (POINT p : {overDisplay, CenterOf(t.main), Offset(overDisplay, 40, 30)}) {
     DragTo(p);
@@ -333,7 +341,7 @@ TEST_F(Picker, PointerIsTheMagnifierFromPressToRelease) {
   PointTo(Offset(overDisplay, -60, 20));
   Pump(100);
   EXPECT_EQ(ShownCursor(), Arrow());
-  EXPECT_EQ(form_->Picture3.GetPicture().handle, magnifier);
+  EXPECT_EQ(form_->picMagnifier.GetPicture().handle, magnifier);
   EXPECT_TRUE(WaitUntil([&] { return InkIn(box) > 20; }, kWait)) << "the magnifier is not back in its box";
 }
 
@@ -350,9 +358,9 @@ TEST_F(Picker, PicksTheToolsOwnWindows) {
     HWND parent;
   };
   const Row rows[] = {
-      {"the magnifier's own box", f.Picture3.hWnd(), Offset(PickerCentre(), 3, -3), L"", L"VistrelPicture", f.hWnd()},
-      {"a button", f.Command1.hWnd(), CenterOf(f.Command1.hWnd()), L"+", L"Button", f.hWnd()},
-      {"the display area", f.Picture4.hWnd(), CenterOf(f.Picture4.hWnd()), L"", L"VistrelPicture", f.hWnd()},
+      {"the magnifier's own box", f.picMagnifier.hWnd(), Offset(PickerCentre(), 3, -3), L"", L"VistrelPicture", f.hWnd()},
+      {"a button", f.cmdZoomIn.hWnd(), CenterOf(f.cmdZoomIn.hWnd()), L"+", L"Button", f.hWnd()},
+      {"the display area", f.picBox.hWnd(), CenterOf(f.picBox.hWnd()), L"", L"VistrelPicture", f.hWnd()},
       {"the form itself", f.hWnd(), gap, std::nullopt, L"VistrelForm", nullptr},
   };
   for (const Row& row : rows) {
@@ -397,7 +405,7 @@ TEST_F(Picker, NeverPicksHiddenOrDisabledWindows) {
     row.undo(t);
     // Away from the button, so the next row's first move is a change.
     Press();
-    DragTo(CenterOf(form_->Picture4.hWnd()));
+    DragTo(CenterOf(form_->picBox.hWnd()));
     Release();
   }
   DestroyWindow(cover);
@@ -416,22 +424,20 @@ TEST_F(Picker, EdgesLeftOfOrAboveTheScreenOriginKeepTheirMinusSign) {
   EXPECT_EQ(Panel()[5].substr(0, 1), L"-");
 }
 
-TEST_F(Picker, FillPropsOnNoWindowOrAGoneOneStillWritesEveryField) {
+TEST_F(Picker, RecordingNoWindowOrAGoneOneStillWritesEveryField) {
   const HWND gone = PlainWindow({10, 10, 60, 60}, WS_POPUP);
   ASSERT_TRUE(gone);
   DestroyWindow(gone);
   for (HWND h : {HWND{}, gone}) {
     writes_.clear();
-    const int32_t handle = FromHwnd(h);
-    form_->FillProps(handle);
+    form_->RecordPick(h);
     EXPECT_EQ(Calls().size(), 1u);
     Fields got = Panel();
     // Wine's GetWindowTextA fills the buffer from uninitialised memory when
     // the handle is bad (Windows gives ""), so the title is not compared.
     got[0].clear();
     EXPECT_EQ(got, (Fields{L"", Dec(h), L"0", L"", L"0", L"0", L"0", L"0"}));
-    EXPECT_EQ(form_->CurHandle, handle);
-    EXPECT_EQ(form_->CurWindow().hwnd, handle);
+    EXPECT_EQ(form_->Picked(), h);
   }
 }
 
@@ -447,10 +453,10 @@ TEST_F(Picker, ADragCutShortEndsAsARelease) {
   DragTo(CenterOf(t.button));
   SetCapture(thief);
   Pump(50);
-  EXPECT_FALSE(form_->Picking);
+  EXPECT_FALSE(form_->Picking());
   EXPECT_EQ(form_->MousePointer(), 0);
-  EXPECT_TRUE(form_->Picture3.GetPicture());
-  EXPECT_TRUE(IsWindowEnabled(form_->cmdTransfer.hWnd()));
+  EXPECT_TRUE(form_->picMagnifier.GetPicture());
+  EXPECT_TRUE(IsWindowEnabled(form_->cmdTake.hWnd()));
   EXPECT_EQ(Panel(), Expected(t.button, L"OK", L"Button", t.main));
   Button(false, held_);
   held_ = -1;
@@ -460,7 +466,7 @@ TEST_F(Picker, ADragCutShortEndsAsARelease) {
   PointTo(Offset(PickerCentre(), 4, 4));
   Pump(200);
   EXPECT_TRUE(writes_.empty());
-  EXPECT_EQ(form_->CurHandle, FromHwnd(t.button));
+  EXPECT_EQ(form_->Picked(), t.button);
   DestroyWindow(thief);
 }
 
@@ -473,12 +479,12 @@ TEST(PickerTool, DragsFromTheToolOntoAChildOfAnotherProgram) {
   auto t = StartTarget(L"--title Other --x 40 --y 120 --w 380 --h 300 --children");
   ASSERT_TRUE(t);
   const RECT before = WindowRectOf(t->main);
-  const HWND transfer = ToolControl(*tool, ids::cmdTransfer);
-  const HWND handleField = ToolControl(*tool, ids::txthWnd);
+  const HWND transfer = ToolControl(*tool, ids::cmdTake);
+  const HWND handleField = ToolControl(*tool, ids::txtHandle);
   EXPECT_FALSE(IsWindowEnabled(transfer));
 
   // Press on the magnifier, sweep over the form and the desktop onto the button.
-  const POINT from = CenterOf(ToolControl(*tool, ids::Picture3)), to = CenterOf(t->button);
+  const POINT from = CenterOf(ToolControl(*tool, ids::picMagnifier)), to = CenterOf(t->button);
   ASSERT_TRUE(PointTo(from));
   Button(true, 0);
   for (int i = 1; i <= 10; ++i)

@@ -793,7 +793,7 @@ void PointAt(POINT p) {
 }
 
 bool PickWithMagnifier(const Tool& tool, HWND h) {
-  const HWND picker = ToolControl(tool, ids::Picture3), handle = ToolControl(tool, ids::txthWnd);
+  const HWND picker = ToolControl(tool, ids::picMagnifier), handle = ToolControl(tool, ids::txtHandle);
   const DWORD uiThread = GetWindowThreadProcessId(tool.form, nullptr);
   auto captured = [&] {
     GUITHREADINFO info{sizeof info};
@@ -850,7 +850,7 @@ HWND ShownToolTip(const Tool& tool, bool balloon) {
 
 std::unique_ptr<frmMain> OpenForm(DWORD timeoutMs) {
   auto form = std::make_unique<frmMain>();
-  form->Form_Load();
+  form->SetStartValues();
   form->Show();
   WaitUntil([&] { return IsWindowVisible(form->hWnd()) != FALSE; }, timeoutMs);
   return form;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "form/control_ids.h"
+#include "form/ids.h"
 #include "target_protocol.h"
 
 class frmMain;

@@ -14,11 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "form/Module1.h"
-#include "form/control_ids.h"
+#include "view/forwarding.h"
+#include "form/ids.h"
 #include "runtime/classes.h"
 #include "runtime/convert.h"
 #include "form/frmMain.h"
+#include "window/Window.h"
 #include "form/tips.h"
 #include "testbed.h"
 #include "view/embed.h"
@@ -46,8 +47,8 @@ std::shared_ptr<Target> Start(const std::wstring& args) {
 
 // What the picker leaves behind once the mouse is released over `h`.
 void Pick(frmMain& form, HWND h) {
-  form.FillProps(FromHwnd(h));
-  form.cmdTransfer.SetEnabled(true);
+  form.RecordPick(h);
+  form.cmdTake.SetEnabled(true);
 }
 
 SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
@@ -108,13 +109,13 @@ TEST(EmbedTransfer, FitsTheBoxRefitsAndMakesTheViewLive) {
   ASSERT_TRUE(t);
   auto form = OpenForm();
   frmMain& f = *form;
-  const HWND box = f.Picture4.hWnd();
-  EXPECT_FALSE(IsWindowEnabled(f.cmdTransfer.hWnd()));
+  const HWND box = f.picBox.hWnd();
+  EXPECT_FALSE(IsWindowEnabled(f.cmdTake.hWnd()));
   Pick(f, t->main);
 
-  ASSERT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(t->main, box, kBox); }))
+  ASSERT_TRUE(ClickUntil(f.cmdTake.hWnd(), [&] { return FitsBox(t->main, box, kBox); }))
       << Describe(t->main);
-  EXPECT_EQ(f.Command4.Caption(), L"暂停");
+  EXPECT_EQ(f.cmdFreeze.Caption(), L"暂停");
   // No style change: an overlapped window stays one, it only has a new parent.
   EXPECT_EQ(GetWindowLongW(t->main, GWL_STYLE) & WS_CHILD, 0);
 
@@ -126,21 +127,21 @@ TEST(EmbedTransfer, FitsTheBoxRefitsAndMakesTheViewLive) {
     SIZE expected;
   } refits[] = {
       {"target moved and shrunk", [&] { MoveWindow(t->main, 30, 40, 200, 100, TRUE); }, kBox},
-      {"box grown", [&] { f.Picture4.SetWidth(404), f.Picture4.SetHeight(304); }, {404, 304}},
+      {"box grown", [&] { f.picBox.SetWidth(404), f.picBox.SetHeight(304); }, {404, 304}},
       {"paused, box hidden",
        [&] {
-         f.Picture4.SetWidth(324), f.Picture4.SetHeight(244);
-         f.Command4.SetCaption(L"继续");
-         f.Picture4.SetVisible(false);
+         f.picBox.SetWidth(324), f.picBox.SetHeight(244);
+         f.cmdFreeze.SetCaption(L"继续");
+         f.picBox.SetVisible(false);
        },
        kBox},
   };
   for (const auto& c : refits) {
     c.disturb();
     Pump(50);
-    EXPECT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(t->main, box, c.expected); }))
+    EXPECT_TRUE(ClickUntil(f.cmdTake.hWnd(), [&] { return FitsBox(t->main, box, c.expected); }))
         << c.what << ": " << Describe(t->main);
-    EXPECT_EQ(f.Command4.Caption(), L"暂停") << c.what;
+    EXPECT_EQ(f.cmdFreeze.Caption(), L"暂停") << c.what;
     EXPECT_TRUE(IsWindowVisible(box)) << c.what;
   }
   form.reset();
@@ -150,14 +151,14 @@ TEST(EmbedTransfer, FitsTheBoxRefitsAndMakesTheViewLive) {
 TEST(EmbedTransfer, WithNothingPickedOnlyShowsTheBoxLive) {
   auto form = OpenForm();
   frmMain& f = *form;
-  f.Command4.SetCaption(L"继续");
-  f.Picture4.SetVisible(false);
+  f.cmdFreeze.SetCaption(L"继续");
+  f.picBox.SetVisible(false);
   const RECT before = WindowRectOf(f.hWnd());
-  f.cmdTransfer_Click();
-  f.Command3_Click();
-  EXPECT_EQ(f.Command4.Caption(), L"暂停");
-  EXPECT_TRUE(IsWindowVisible(f.Picture4.hWnd()));
-  EXPECT_EQ(GetWindow(f.Picture4.hWnd(), GW_CHILD), nullptr);
+  f.OnTake();
+  f.OnGiveBack();
+  EXPECT_EQ(f.cmdFreeze.Caption(), L"暂停");
+  EXPECT_TRUE(IsWindowVisible(f.picBox.hWnd()));
+  EXPECT_EQ(GetWindow(f.picBox.hWnd(), GW_CHILD), nullptr);
   const RECT after = WindowRectOf(f.hWnd());
   EXPECT_TRUE(EqualRect(&before, &after));
 }
@@ -216,7 +217,7 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     if (row.hangMs) PostMessageW(t->main, kMsgTargetHang, row.hangMs, 0);
     ASSERT_TRUE(WaitUntil([&] { return !row.hangMs || !Answers(*t, 20); }, kWaitMs));
     const ULONGLONG clicked = GetTickCount64();
-    f.cmdTransfer_Click();
+    f.OnTake();
     std::printf("%s: the click took %llu ms\n", row.what, GetTickCount64() - clicked);
     EXPECT_LT(GetTickCount64() - clicked, 700u);
     std::wstring said;
@@ -225,7 +226,7 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     EXPECT_EQ(said.size() > std::wcslen(row.said), row.systemWords) << testing::PrintToString(said);
     // Once it answers, whatever was asked of it meanwhile has been done.
     ASSERT_TRUE(WaitUntil([&] { return Answers(*t, 200); }, kWaitMs));
-    f.Command3_Click();
+    f.OnGiveBack();
     form.reset();
     g_refusal = 0;
     Pump(100);
@@ -249,7 +250,7 @@ TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
       const RECT before = WindowRectOf(picked);
       const HWND parent = ParentOf(picked);
       Pick(*form, picked);
-      form->cmdTransfer_Click();
+      form->OnTake();
       EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(Tip::BreaksWhenMoved); }, 2000));
       EXPECT_EQ(ParentOf(picked), parent);
       EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
@@ -264,7 +265,7 @@ TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
   ASSERT_TRUE(t);
   auto form = OpenForm();
   frmMain& f = *form;
-  const HWND box = f.Picture4.hWnd(), desktop = GetDesktopWindow();
+  const HWND box = f.picBox.hWnd(), desktop = GetDesktopWindow();
 
   // Each row picks a window, embeds it, perhaps rewrites the recorded parent,
   // presses "还原" and says where the window must be; a window given back
@@ -277,26 +278,26 @@ TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
   } cases[] = {
       {"top-level window, recorded parent 0", t->main, nullptr, desktop},
       {"child window, recorded parent its own", t->edit, nullptr, t->main},
-      {"child window, Text1 set to 0", t->edit, L"0", desktop},
-      {"Text1 not a number", t->main, L"abc", nullptr},
+      {"child window, txtParent set to 0", t->edit, L"0", desktop},
+      {"txtParent not a number", t->main, L"abc", nullptr},
       // Its recorded parent is its owner: it goes back top-level, still owned.
       {"owned tool window", t->popup, nullptr, desktop},
   };
   for (const auto& c : cases) {
     Pick(f, c.window);
-    ASSERT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(c.window, box, kBox); }))
+    ASSERT_TRUE(ClickUntil(f.cmdTake.hWnd(), [&] { return FitsBox(c.window, box, kBox); }))
         << c.what << ": " << Describe(c.window);
-    if (c.text1) f.Text1.SetText(c.text1);
-    f.Picture4.SetVisible(false);
-    f.Command4.SetCaption(L"继续");
+    if (c.text1) f.txtParent.SetText(c.text1);
+    f.picBox.SetVisible(false);
+    f.cmdFreeze.SetCaption(L"继续");
 
     // The box coming back into view shows the click arrived.
-    EXPECT_TRUE(ClickUntil(f.Command3.hWnd(), [&] { return IsWindowVisible(box) != FALSE; })) << c.what;
-    EXPECT_EQ(f.Command4.Caption(), L"继续") << c.what << ": the pause state is not release's business";
+    EXPECT_TRUE(ClickUntil(f.cmdGiveBack.hWnd(), [&] { return IsWindowVisible(box) != FALSE; })) << c.what;
+    EXPECT_EQ(f.cmdFreeze.Caption(), L"继续") << c.what << ": the pause state is not release's business";
     if (c.parentAfter) {
       EXPECT_TRUE(WaitUntil([&] { return BackAtOrigin(c.window, c.parentAfter, kBox); }, kWaitMs))
           << c.what << ": " << Describe(c.window);
-      EXPECT_TRUE(ClickUntil(f.cmdTransfer.hWnd(), [&] { return FitsBox(c.window, box, kBox); }))
+      EXPECT_TRUE(ClickUntil(f.cmdTake.hWnd(), [&] { return FitsBox(c.window, box, kBox); }))
           << c.what << ", embedded again: " << Describe(c.window);
     } else {
       Pump(200);
@@ -309,8 +310,8 @@ TEST(EmbedRelease, GivesBackToTheRecordedParentWithoutMoving) {
   // Picked and never embedded, an owned window stays where it is.
   const RECT placed = WindowRectOf(t->popup);
   Pick(f, t->popup);
-  f.Picture4.SetVisible(false);
-  EXPECT_TRUE(ClickUntil(f.Command3.hWnd(), [&] { return IsWindowVisible(box) != FALSE; }));
+  f.picBox.SetVisible(false);
+  EXPECT_TRUE(ClickUntil(f.cmdGiveBack.hWnd(), [&] { return IsWindowVisible(box) != FALSE; }));
   Pump(100);
   EXPECT_TRUE(TopLevel(t->popup)) << Describe(t->popup);
   EXPECT_TRUE(SameRect(WindowRectOf(t->popup), placed)) << Describe(t->popup);
@@ -340,16 +341,8 @@ TEST(EmbedClose, EveryWayOfEndingTheFormGivesTheWindowsBack) {
       {"closed with the target embedded", [](frmMain&, Target&, Target&) {}, mainOf, desktopOf, false},
       {"a second window picked after embedding",
        [](frmMain& f, Target&, Target& second) { Pick(f, second.main); }, mainOf, desktopOf, false},
-      {"the embedded child picked again (Text1 names the box)",
+      {"the embedded child picked again (its recorded parent is the box)",
        [](frmMain& f, Target& first, Target&) { Pick(f, first.edit); }, editOf, mainOf, false},
-      {"released into another window of ours",
-       [](frmMain& f, Target&, Target&) {
-         f.Text1.SetText(rt::DecimalText(FromHwnd(f.Picture3.hWnd())));
-         f.Command3_Click();
-       },
-       mainOf, desktopOf, false},
-      {"recorded parent not a number",
-       [](frmMain& f, Target&, Target&) { f.Text1.SetText(L"-"); }, mainOf, desktopOf, false},
       {"form destroyed without Unload, second window picked",
        [](frmMain& f, Target&, Target& second) { Pick(f, second.main); }, mainOf, desktopOf, true},
       // Recorded parent: its owner. Never into the owner, but top-level and still owned.
@@ -368,8 +361,8 @@ TEST(EmbedClose, EveryWayOfEndingTheFormGivesTheWindowsBack) {
     auto form = OpenForm();
     const HWND window = c.embedded(*first);
     Pick(*form, window);
-    form->cmdTransfer_Click();
-    ASSERT_TRUE(WaitUntil([&] { return FitsBox(window, form->Picture4.hWnd(), kBox); }, kWaitMs))
+    form->OnTake();
+    ASSERT_TRUE(WaitUntil([&] { return FitsBox(window, form->picBox.hWnd(), kBox); }, kWaitMs))
         << c.what << ": " << Describe(window);
     c.before(*form, *first, *second);
     Pump(50);
@@ -400,8 +393,8 @@ TEST(EmbedClose, RealToolGivesTheWindowBackWhenClosed) {
     ASSERT_TRUE(t && second);
     auto tool = StartToolClosedAtEnd();
     ASSERT_TRUE(tool);
-    const HWND box = ToolControl(*tool, ids::Picture4);
-    const HWND transfer = ToolControl(*tool, ids::cmdTransfer), handle = ToolControl(*tool, ids::txthWnd);
+    const HWND box = ToolControl(*tool, ids::picBox);
+    const HWND transfer = ToolControl(*tool, ids::cmdTake), handle = ToolControl(*tool, ids::txtHandle);
     ASSERT_TRUE(PickWithMagnifier(*tool, t->main)) << what << ": picked " << testing::PrintToString(TextOf(handle));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(transfer) != FALSE; }, kWaitMs));
     ASSERT_TRUE(ClickUntil(transfer, [&] { return FitsBox(t->main, box, kBox); }))
@@ -457,7 +450,7 @@ TEST(EmbedFaultChild, DISABLED_EmbedThenEnd) {
   auto form = OpenForm();
   GuardBorrowedWindows(form->hWnd());
   Pick(*form, ToHwnd(target));
-  form->cmdTransfer_Click();
+  form->OnTake();
   HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, event);
   ASSERT_TRUE(go);
   ASSERT_TRUE(WaitUntil([&] { return WaitForSingleObject(go, 0) == WAIT_OBJECT_0; }, 60000));
@@ -588,7 +581,7 @@ HWND OwnWindow(bool wide, int x) {
 }
 
 TEST(EmbedForwarding, OwnWindowReachesItsOwnProcedureExactlyOnce) {
-  const LONG_PTR wndProc = reinterpret_cast<LONG_PTR>(&Module1::WndProc);
+  const LONG_PTR wndProc = reinterpret_cast<LONG_PTR>(&forwarding::WndProc);
   // Each row transfers our windows in some order; then a message sent to
   // `first` must reach its own procedure once and nobody else's.
   enum Step { TransferFirst, TransferSecond, Release, OtherSubclassesFirst };
@@ -613,9 +606,9 @@ TEST(EmbedForwarding, OwnWindowReachesItsOwnProcedureExactlyOnce) {
       ASSERT_TRUE(first && second) << what;
       for (Step s : c.steps) {
         switch (s) {
-          case TransferFirst: Pick(f, first), f.cmdTransfer_Click(); break;
-          case TransferSecond: Pick(f, second), f.cmdTransfer_Click(); break;
-          case Release: f.Text1.SetText(L"0"), f.Command3_Click(); break;
+          case TransferFirst: Pick(f, first), f.OnTake(); break;
+          case TransferSecond: Pick(f, second), f.OnTake(); break;
+          case Release: f.OnGiveBack(); break;
           case OtherSubclassesFirst:
             g_otherPrevious = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrW(first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OtherSubclass)));
@@ -632,11 +625,13 @@ TEST(EmbedForwarding, OwnWindowReachesItsOwnProcedureExactlyOnce) {
         EXPECT_EQ(GetWindowLongPtrW(first, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&OtherSubclass)) << what;
       else
         EXPECT_EQ(GetWindowLongPtrA(first, GWLP_WNDPROC), wndProc) << what;
-      // Everything else still works through the chain.
-      SetWindowTextW(first, L"renamed");
-      EXPECT_EQ(TextOf(first), L"renamed") << what;
-      EXPECT_TRUE(FitsBox(first, f.Picture4.hWnd(), kBox)) << what << ": " << Describe(first);
-      if (Module1::SavedProcOf(second)) {  // it was transferred too
+      // Everything else still works through the chain; a Unicode window's
+      // text passes no code page, so it keeps what none could hold.
+      const std::wstring title = wide ? L"\u4E2D\u6587 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC" : L"renamed";
+      SetWindowTextW(first, title.c_str());
+      EXPECT_EQ(TextOf(first), title) << what;
+      EXPECT_TRUE(FitsBox(first, f.picBox.hWnd(), kBox)) << what << ": " << Describe(first);
+      if (forwarding::SavedProcOf(second)) {  // it was transferred too
         g_ownCalls.clear();
         EXPECT_EQ(SendMessageW(second, kPing, 0, 0), kPong) << what;
         EXPECT_EQ(g_ownCalls[second], 1) << what;

@@ -5,6 +5,7 @@
 // clicks and key presses.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdint>
 #include <memory>
@@ -15,7 +16,9 @@
 
 #include "form/frmMain.h"
 #include "testbed.h"
+#include "form/ids.h"
 #include "view/embed.h"
+#include "view/esc_watch.h"
 #include "view/fullscreen.h"
 
 using namespace testbed;
@@ -55,7 +58,7 @@ TEST(FullScreenArithmetic, TheBoxIsTheWholeMonitorPlusTheBorderAllowance) {
 // removed, counted at the system calls; -1 when they cannot be redirected.
 decltype(&SetWindowsHookExW) g_realSetHook;
 decltype(&UnhookWindowsHookEx) g_realUnhook;
-long g_liveHooks;
+std::atomic<long> g_liveHooks;
 HHOOK WINAPI CountedSetHook(int id, HOOKPROC proc, HINSTANCE module, DWORD thread) {
   const HHOOK h = g_realSetHook(id, proc, module, thread);
   if (h) ++g_liveHooks;
@@ -74,7 +77,36 @@ long LiveHooks() {
         RedirectImport("UnhookWindowsHookEx", reinterpret_cast<void*>(&CountedUnhook)));
     return g_realSetHook && g_realUnhook;
   }();
-  return counted ? g_liveHooks : -1;
+  return counted ? g_liveHooks.load() : -1;
+}
+
+// A watch thread slow to start: it runs only after starting has given up
+// on it, as on a machine under load.
+decltype(&CreateThread) g_realCreateThread;
+LPTHREAD_START_ROUTINE g_slowStart;
+DWORD WINAPI StartLate(LPVOID param) {
+  Sleep(3000);
+  return g_slowStart(param);
+}
+HANDLE WINAPI CreateSlowThread(LPSECURITY_ATTRIBUTES sa, SIZE_T stack, LPTHREAD_START_ROUTINE start, LPVOID param,
+                               DWORD flags, LPDWORD id) {
+  g_slowStart = start;
+  return g_realCreateThread(sa, stack, StartLate, param, flags, id);
+}
+
+TEST(EscWatch, AStartTooSlowIsStoppedAndLeavesNoHook) {
+  ASSERT_EQ(LiveHooks(), 0) << "-1: the hook calls could not be counted";
+  g_realCreateThread = reinterpret_cast<decltype(g_realCreateThread)>(
+      RedirectImport("CreateThread", reinterpret_cast<void*>(&CreateSlowThread)));
+  ASSERT_TRUE(g_realCreateThread);
+  const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  WatchEsc(form, kMsgEscInProgram);
+  StopWatchingEsc();
+  EXPECT_FALSE(WatchingEsc());
+  // The stop must reach the thread whenever it gets going: no hook stays.
+  EXPECT_TRUE(WaitUntil([] { return LiveHooks() == 0; }, 6000)) << LiveHooks() << " hook(s) left";
+  RedirectImport("CreateThread", reinterpret_cast<void*>(g_realCreateThread));
+  DestroyWindow(form);
 }
 
 // ---- through "全屏" and Esc -----------------------------------------------------
@@ -86,9 +118,9 @@ class FullScreen : public testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form_->hWnd(); }, kWait));
     target_ = StartTarget(L"--x 600 --y 500 --w 200 --h 150");
     ASSERT_TRUE(target_);
-    form_->FillProps(FromHwnd(target_->main));
-    form_->cmdTransfer_Click();
-    ASSERT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+    form_->RecordPick(target_->main);
+    form_->OnTake();
+    ASSERT_EQ(ParentOf(target_->main), form_->picBox.hWnd());
     ASSERT_TRUE(WaitUntil([&] { return SameRect(Now().target, RECT{0, 0, 324, 244}); }, kWait));
   }
 
@@ -101,9 +133,9 @@ class FullScreen : public testing::Test {
 
   // The eleven tools that full screen hides.
   void ExpectTools(bool visible) {
-    rt::Control* tools[] = {&form_->Picture3, &form_->Command1, &form_->Command2, &form_->Command3,
-                            &form_->Command4, &form_->Command5, &form_->Command6, &form_->cmdTransfer,
-                            &form_->Check1,   &form_->Label4,   &form_->Text2};
+    rt::Control* tools[] = {&form_->picMagnifier, &form_->cmdZoomIn, &form_->cmdZoomOut, &form_->cmdGiveBack,
+                            &form_->cmdFreeze, &form_->cmdScreenshot, &form_->cmdFullScreen, &form_->cmdTake,
+                            &form_->chkTopmost,   &form_->lblRatio,   &form_->txtRatio};
     for (rt::Control* c : tools) {
       EXPECT_EQ(c->Visible(), visible) << "control " << c->Id();
       if (c->hWnd()) EXPECT_EQ(IsWindowVisible(c->hWnd()) != FALSE, visible) << "control " << c->Id();
@@ -111,7 +143,7 @@ class FullScreen : public testing::Test {
   }
 
   void EnterFullScreen() {
-    ClickSettled(form_->Command6.hWnd());
+    ClickSettled(form_->cmdFullScreen.hWnd());
     ASSERT_TRUE(WaitUntil([&] { return form_->Visible() && IsZoomed(form_->hWnd()); }, kWait));
     // Esc can only come back to a form that is in front.
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == form_->hWnd(); }, kWait));
@@ -130,8 +162,8 @@ class FullScreen : public testing::Test {
   View Now() {
     const RECT f = WindowRectOf(form_->hWnd());
     return {{0, 0, WidthOf(f), HeightOf(f)},
-            RectIn(form_->Picture4.hWnd(), form_->hWnd()),
-            RectIn(target_->main, form_->Picture4.hWnd())};
+            RectIn(form_->picBox.hWnd(), form_->hWnd()),
+            RectIn(target_->main, form_->picBox.hWnd())};
   }
   void ExpectView(const View& want) {
     // The target takes its size when its program gets to it.
@@ -158,31 +190,29 @@ TEST_F(FullScreen, FillsTheScreenAndEscRestoresTheNormalView) {
   EXPECT_EQ(form_->WindowState(), 2);
   EXPECT_EQ(form_->Caption(), caption);
   ExpectTools(false);
-  EXPECT_TRUE(IsWindowVisible(form_->Picture4.hWnd()));
-  EXPECT_FALSE(IsWindowVisible(form_->Picture5.hWnd()));
-  EXPECT_EQ(form_->Picture4.Left(), 0.0f);
-  EXPECT_EQ(form_->Picture4.Top(), 0.0f);
-  EXPECT_EQ(form_->Picture4.Width(), static_cast<float>(sw + 4));
-  EXPECT_EQ(form_->Picture4.Height(), static_cast<float>(sh + 3));
-  EXPECT_TRUE(SameRect(RectIn(form_->Picture4.hWnd(), form_->hWnd()), RECT{0, 0, sw + 4, sh + 3}));
+  EXPECT_TRUE(IsWindowVisible(form_->picBox.hWnd()));
+  EXPECT_FALSE(IsWindowVisible(form_->picStill.hWnd()));
+  EXPECT_EQ(form_->picBox.Left(), 0.0f);
+  EXPECT_EQ(form_->picBox.Top(), 0.0f);
+  EXPECT_EQ(form_->picBox.Width(), static_cast<float>(sw + 4));
+  EXPECT_EQ(form_->picBox.Height(), static_cast<float>(sh + 3));
+  EXPECT_TRUE(SameRect(RectIn(form_->picBox.hWnd(), form_->hWnd()), RECT{0, 0, sw + 4, sh + 3}));
   // With no frame the form's client area is the screen.
   EXPECT_TRUE(SameRect(ClientRectInScreen(form_->hWnd()), RECT{0, 0, sw, sh}));
-  EXPECT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+  EXPECT_EQ(ParentOf(target_->main), form_->picBox.hWnd());
   EXPECT_TRUE(WaitUntil([&] { return SameRect(Now().target, RECT{0, 0, sw + 4, sh + 3}); }, kWait));
-  EXPECT_EQ(form_->SavedFormWidth, formWidth);
-  EXPECT_EQ(form_->SavedFormHeight, formHeight);
-  EXPECT_EQ(form_->SavedPicWidth, 324.0f);
-  EXPECT_EQ(form_->SavedPicHeight, 244.0f);
-  EXPECT_EQ(form_->SavedPicTop, 40.0f);
-  EXPECT_EQ(form_->SavedPicLeft, 8.0f);
+  EXPECT_TRUE(form_->FullScreen());
 
   PressEscAndWaitForFrame();
   EXPECT_EQ(form_->BorderStyle(), 2);
   EXPECT_EQ(form_->WindowState(), 0);
   EXPECT_EQ(form_->Caption(), caption);
+  EXPECT_FALSE(form_->FullScreen());
+  EXPECT_EQ(form_->Width(), formWidth);
+  EXPECT_EQ(form_->Height(), formHeight);
   ExpectTools(true);
   ExpectView(normal);
-  EXPECT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+  EXPECT_EQ(ParentOf(target_->main), form_->picBox.hWnd());
   EXPECT_TRUE(ProcessAlive(*target_));
 }
 
@@ -191,13 +221,13 @@ TEST_F(FullScreen, EscInTheNormalViewReappliesTheSavedGeometry) {
   EnterFullScreen();
   PressEscAndWaitForFrame();
 
-  ClickSettled(form_->Command1.hWnd());
-  ASSERT_TRUE(WaitUntil([&] { return form_->Picture4.Width() == 344.0f; }, kWait));
+  ClickSettled(form_->cmdZoomIn.hWnd());
+  ASSERT_TRUE(WaitUntil([&] { return form_->picBox.Width() == 344.0f; }, kWait));
   const std::wstring zoomed = form_->Caption();
   ASSERT_FALSE(SameRect(Now().form, saved.form));
 
   PressKey(VK_ESCAPE);
-  ASSERT_TRUE(WaitUntil([&] { return form_->Picture4.Width() == 324.0f; }, kWait));
+  ASSERT_TRUE(WaitUntil([&] { return form_->picBox.Width() == 324.0f; }, kWait));
   ExpectView(saved);
   EXPECT_TRUE(Framed(form_->hWnd()));
   EXPECT_EQ(form_->WindowState(), 0);
@@ -208,12 +238,12 @@ TEST_F(FullScreen, EscInTheNormalViewReappliesTheSavedGeometry) {
 
 TEST_F(FullScreen, EscBeforeTheFirstFullScreenDoesNothingAndKeysReachTheFocus) {
   const View normal = Now();
-  form_->Text2.SetText(L"");
-  ASSERT_TRUE(form_->Text2.SetFocus());
+  form_->txtRatio.SetText(L"");
+  ASSERT_TRUE(form_->txtRatio.SetFocus());
   PressKey(VK_ESCAPE);
   TypeText(L"9");
   // Once the "9" typed after Esc has arrived, Esc has been handled.
-  ASSERT_TRUE(WaitUntil([&] { return form_->Text2.Text() == L"9"; }, kWait));
+  ASSERT_TRUE(WaitUntil([&] { return form_->txtRatio.Text() == L"9"; }, kWait));
   ExpectView(normal);
   EXPECT_TRUE(Framed(form_->hWnd()));
   ExpectTools(true);
@@ -279,9 +309,9 @@ class FullScreenEsc : public testing::Test {
     target_ = *t;
     tool_ = StartToolClosedAtEnd();
     ASSERT_TRUE(tool_);
-    box_ = ToolControl(*tool_, ids::Picture4);
+    box_ = ToolControl(*tool_, ids::picBox);
     ASSERT_TRUE(PickWithMagnifier(*tool_, target_.main));
-    ASSERT_TRUE(ClickUntil(ToolControl(*tool_, ids::cmdTransfer), [&] { return ParentOf(target_.main) == box_; }));
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool_, ids::cmdTake), [&] { return ParentOf(target_.main) == box_; }));
   }
   void TearDown() override {
     tool_.reset();
@@ -290,7 +320,7 @@ class FullScreenEsc : public testing::Test {
 
   bool FullScreenOn() { return IsZoomed(tool_->form) && Frameless(tool_->form); }
   void EnterFullScreen() {
-    ASSERT_TRUE(ClickUntil(ToolControl(*tool_, ids::Command6), [&] { return FullScreenOn(); }));
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool_, ids::cmdFullScreen), [&] { return FullScreenOn(); }));
   }
 
   Target target_;
@@ -322,7 +352,7 @@ TEST_F(FullScreenEsc, EscTypedIntoAnotherProgramInFrontLeavesFullScreenOn) {
   const RECT r = WindowRectOf(tool_->form);
   SetWindowPos(tool_->form, nullptr, 0, 0, 620, HeightOf(r), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(WaitUntil([&] { return WidthOf(WindowRectOf(tool_->form)) == 620; }, kWait));
-  ClickSettled(ToolControl(*tool_, ids::Check1));
+  ClickSettled(ToolControl(*tool_, ids::chkTopmost));
   ASSERT_TRUE(WaitUntil([&] { return !(GetWindowLongPtrW(tool_->form, GWL_EXSTYLE) & WS_EX_TOPMOST); }, kWait));
   EnterFullScreen();
   auto front = StartTarget(L"--title FrontProgram --x 200 --y 200 --w 300 --h 200");
@@ -388,13 +418,13 @@ TEST(FullScreenDpi, RealToolCoversTheScreenAtEveryScaling) {
       Tool& tool;
       ~Closer() { CloseTool(tool); }
     } closer{*tool};
-    const HWND box = ToolControl(*tool, ids::Picture4);
+    const HWND box = ToolControl(*tool, ids::picBox);
     ASSERT_EQ(WidthOf(WindowRectOf(box)), row.boxWidth) << "Wine did not take the dpi setting, or rescaled what this thread read";
     ASSERT_EQ(HeightOf(WindowRectOf(box)), row.boxHeight);
     const RECT before = WindowRectOf(tool->form);
     const RECT normalBox = RectIn(box, tool->form);
 
-    ClickSettled(ToolControl(*tool, ids::Command6));
+    ClickSettled(ToolControl(*tool, ids::cmdFullScreen));
     EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(box, tool->form), whole); }, kWait))
         << WidthOf(WindowRectOf(box)) << "x" << HeightOf(WindowRectOf(box));
     EXPECT_TRUE(WaitUntil([&] { return IsZoomed(tool->form) && GetForegroundWindow() == tool->form; }, kWait));
@@ -439,17 +469,17 @@ TEST(FullScreenTwoMonitors, CoversTheMonitorTheToolIsOnAndEscPutsItBack) {
   ASSERT_TRUE(target);
   auto tool = StartToolClosedAtEnd();
   ASSERT_TRUE(tool);
-  const HWND form = tool->form, box = ToolControl(*tool, ids::Picture4);
+  const HWND form = tool->form, box = ToolControl(*tool, ids::picBox);
   auto monitorOfForm = [&] { return rectOf(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST)); };
   ASSERT_TRUE(PickWithMagnifier(*tool, target->main));
-  ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdTransfer), [&] { return ParentOf(target->main) == box; }));
+  ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdTake), [&] { return ParentOf(target->main) == box; }));
 
   auto fullScreenOn = [&] { return IsZoomed(form) && Frameless(form); };
   auto normalView = [&] { return !IsZoomed(form) && Framed(form); };
   // Full screen on the monitor the tool is on, then Esc back to where it was.
   auto fullScreenAndBack = [&](const RECT& m) {
     const RECT before = WindowRectOf(form);
-    ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::Command6), fullScreenOn));
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdFullScreen), fullScreenOn));
     const RECT whole{m.left, m.top, m.left + WidthOf(m) + 4, m.top + HeightOf(m) + 3};
     EXPECT_TRUE(WaitUntil([&] { return SameRect(ClientRectInScreen(form), m); }, kWait));
     EXPECT_TRUE(SameRect(WindowRectOf(box), whole)) << WidthOf(WindowRectOf(box)) << "x" << HeightOf(WindowRectOf(box));

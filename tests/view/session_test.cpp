@@ -32,9 +32,9 @@ TEST(SessionEnd, TheEmbeddedProgramIsAskedAndToldAsIfItStoodAlone) {
       if (auto t = StartTarget(L"--x 700 --y 600 --session-log \"" + log + L"\"" + row.args)) started.push_back(*t);
     ASSERT_TRUE(!started.empty() && started.back().pid > tool->pid) << "no program came after the tool";
     const Target& t = started.back();
-    const HWND box = ToolControl(*tool, ids::Picture4);
+    const HWND box = ToolControl(*tool, ids::picBox);
     ASSERT_TRUE(PickWithMagnifier(*tool, t.main));
-    ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdTransfer), [&] { return ParentOf(t.main) == box; }));
+    ASSERT_TRUE(ClickUntil(ToolControl(*tool, ids::cmdTake), [&] { return ParentOf(t.main) == box; }));
 
     wchar_t end[] = L"wineboot.exe --end-session --shutdown";
     STARTUPINFOW si{sizeof si};

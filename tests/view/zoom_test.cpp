@@ -88,22 +88,22 @@ class Zoom : public testing::Test {
   void EmbedTarget() {
     target_ = StartTarget(L"--x 600 --y 500 --w 200 --h 150");
     ASSERT_TRUE(target_);
-    form_->FillProps(FromHwnd(target_->main));
-    form_->cmdTransfer_Click();
-    ASSERT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+    form_->RecordPick(target_->main);
+    form_->OnTake();
+    ASSERT_EQ(ParentOf(target_->main), form_->picBox.hWnd());
     // The target takes the box's size when its program gets to it.
     ASSERT_TRUE(WaitUntil([&] { return WidthOf(WindowRectOf(target_->main)) == 324; }, kWait));
   }
 
   void Freeze() {
-    form_->Picture4.SetVisible(false);
-    form_->Picture5.SetVisible(true);
-    form_->Command4.SetCaption(L"继续");
+    form_->picBox.SetVisible(false);
+    form_->picStill.SetVisible(true);
+    form_->cmdFreeze.SetCaption(L"继续");
   }
 
   bool Live() {
-    return IsWindowVisible(form_->Picture4.hWnd()) && !IsWindowVisible(form_->Picture5.hWnd()) &&
-           form_->Command4.Caption() == L"暂停";
+    return IsWindowVisible(form_->picBox.hWnd()) && !IsWindowVisible(form_->picStill.hWnd()) &&
+           form_->cmdFreeze.Caption() == L"暂停";
   }
 
   // Clicks a zoom button and waits until the caption shows the expected size.
@@ -117,11 +117,11 @@ class Zoom : public testing::Test {
   void TypeRatio(const std::wstring& text) {
     RECT r = WindowRectOf(form_->hWnd());
     if (WidthOf(r) < 520) MoveWindow(form_->hWnd(), r.left, r.top, 520, HeightOf(r), TRUE);
-    form_->Text2.SetText(L"");
-    ClickSettled(form_->Text2.hWnd());
-    ASSERT_TRUE(WaitUntil([&] { return GetFocus() == form_->Text2.hWnd(); }, kWait));
+    form_->txtRatio.SetText(L"");
+    ClickSettled(form_->txtRatio.hWnd());
+    ASSERT_TRUE(WaitUntil([&] { return GetFocus() == form_->txtRatio.hWnd(); }, kWait));
     TypeText(text);
-    ASSERT_TRUE(WaitUntil([&] { return form_->Text2.Text() == text; }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return form_->txtRatio.Text() == text; }, kWait));
   }
 
   std::unique_ptr<frmMain> form_;
@@ -178,40 +178,40 @@ TEST(ZoomArithmetic, StepFitsOnlyWithoutNegativeWidthAndWithin32Bits) {
 TEST_F(Zoom, PlusFromStartGrowsBoxTargetFormAndCaption) {
   ASSERT_EQ(rt::TwipsPerPixelX(), 15.0f);  // the figures below are for 96 dpi
   EmbedTarget();
-  ASSERT_TRUE(ClickUntilCaption(form_->Command1, L"Vistrel1.5 [340\u00D7255]2008-10-14"));
-  EXPECT_EQ(form_->Picture4.Width(), 344.0f);
-  EXPECT_EQ(form_->Picture4.Height(), 259.0f);
-  EXPECT_EQ(WidthOf(WindowRectOf(form_->Picture4.hWnd())), 344);
-  EXPECT_EQ(HeightOf(WindowRectOf(form_->Picture4.hWnd())), 259);
-  EXPECT_EQ(form_->Picture4.ScaleWidth(), 5100.0f);
-  EXPECT_EQ(form_->Picture4.ScaleHeight(), 3825.0f);
+  ASSERT_TRUE(ClickUntilCaption(form_->cmdZoomIn, L"Vistrel1.5 [340\u00D7255]2008-10-14"));
+  EXPECT_EQ(form_->picBox.Width(), 344.0f);
+  EXPECT_EQ(form_->picBox.Height(), 259.0f);
+  EXPECT_EQ(WidthOf(WindowRectOf(form_->picBox.hWnd())), 344);
+  EXPECT_EQ(HeightOf(WindowRectOf(form_->picBox.hWnd())), 259);
+  EXPECT_EQ(form_->picBox.ScaleWidth(), 5100.0f);
+  EXPECT_EQ(form_->picBox.ScaleHeight(), 3825.0f);
   // 5540 x 5125 twips is 369.33 x 341.67 pixels; a window has whole ones.
   EXPECT_EQ(WidthOf(WindowRectOf(form_->hWnd())), 369);
   EXPECT_EQ(HeightOf(WindowRectOf(form_->hWnd())), 342);
   EXPECT_NEAR(form_->Width(), 5540.0f, 7.5f);
   EXPECT_NEAR(form_->Height(), 5125.0f, 7.5f);
-  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, 344, 259}); }, kWait));
-  EXPECT_EQ(form_->AspectFactor, 0.75f);
-  EXPECT_EQ(form_->Text2.Text(), L"1.33");
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(target_->main, form_->picBox.hWnd()), RECT{0, 0, 344, 259}); }, kWait));
+  EXPECT_EQ(form_->Aspect(), 0.75f);
+  EXPECT_EQ(form_->txtRatio.Text(), L"1.33");
 }
 
 TEST_F(Zoom, MinusFromStartWithoutAnyTargetStillResizes) {
   ASSERT_EQ(rt::TwipsPerPixelX(), 15.0f);
-  ASSERT_TRUE(ClickUntilCaption(form_->Command2, L"Vistrel1.5 [300\u00D7225]2008-10-14"));
-  EXPECT_EQ(WidthOf(WindowRectOf(form_->Picture4.hWnd())), 304);
-  EXPECT_EQ(HeightOf(WindowRectOf(form_->Picture4.hWnd())), 229);
+  ASSERT_TRUE(ClickUntilCaption(form_->cmdZoomOut, L"Vistrel1.5 [300\u00D7225]2008-10-14"));
+  EXPECT_EQ(WidthOf(WindowRectOf(form_->picBox.hWnd())), 304);
+  EXPECT_EQ(HeightOf(WindowRectOf(form_->picBox.hWnd())), 229);
   EXPECT_EQ(WidthOf(WindowRectOf(form_->hWnd())), 329);   // 4940 twips
   EXPECT_EQ(HeightOf(WindowRectOf(form_->hWnd())), 312);  // 4675 twips
-  EXPECT_EQ(form_->CurWindow().hwnd, 0);
+  EXPECT_EQ(form_->Picked(), nullptr);
 }
 
 TEST_F(Zoom, TypedRatioOfTwoMakesContentTwiceAsHigh) {
   EmbedTarget();
   TypeRatio(L"2");
-  ASSERT_TRUE(ClickUntilCaption(form_->Command1, L"Vistrel1.5 [340\u00D7680]2008-10-14"));
-  EXPECT_EQ(form_->AspectFactor, 2.0f);
-  EXPECT_EQ(HeightOf(WindowRectOf(form_->Picture4.hWnd())), 684);
-  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(target_->main, form_->Picture4.hWnd()), RECT{0, 0, 344, 684}); }, kWait));
+  ASSERT_TRUE(ClickUntilCaption(form_->cmdZoomIn, L"Vistrel1.5 [340\u00D7680]2008-10-14"));
+  EXPECT_EQ(form_->Aspect(), 2.0f);
+  EXPECT_EQ(HeightOf(WindowRectOf(form_->picBox.hWnd())), 684);
+  EXPECT_TRUE(WaitUntil([&] { return SameRect(RectIn(target_->main, form_->picBox.hWnd()), RECT{0, 0, 344, 684}); }, kWait));
   // 680 x 15 + 1300 twips.
   EXPECT_EQ(HeightOf(WindowRectOf(form_->hWnd())), 767);
 }
@@ -229,29 +229,29 @@ class ZoomRatio : public Zoom, public testing::WithParamInterface<RatioCase> {};
 
 TEST_P(ZoomRatio, AcceptedOrRejectedWithMessageFocusAndLiveView) {
   const RatioCase& c = GetParam();
-  if (*c.typed) TypeRatio(c.typed); else form_->Text2.SetText(L"");
+  if (*c.typed) TypeRatio(c.typed); else form_->txtRatio.SetText(L"");
   Freeze();
-  const RECT box = WindowRectOf(form_->Picture4.hWnd());
+  const RECT box = WindowRectOf(form_->picBox.hWnd());
   const RECT whole = WindowRectOf(form_->hWnd());
   const std::wstring caption = form_->Caption();
   if (c.contentHeight > 0) {
-    EXPECT_TRUE(ClickUntilCaption(form_->Command1, c.caption));
-    EXPECT_EQ(HeightOf(WindowRectOf(form_->Picture4.hWnd())), static_cast<long>(c.contentHeight) + 4);
+    EXPECT_TRUE(ClickUntilCaption(form_->cmdZoomIn, c.caption));
+    EXPECT_EQ(HeightOf(WindowRectOf(form_->picBox.hWnd())), static_cast<long>(c.contentHeight) + 4);
     EXPECT_EQ(FindWindowW(L"#32770", L"提示"), nullptr);
   } else {
     PersonAtMessageBox person;
-    ClickSettled(form_->Command1.hWnd());
+    ClickSettled(form_->cmdZoomIn.hWnd());
     const BoxSeen seen = person.Finish();
     EXPECT_TRUE(seen.found);
     EXPECT_EQ(seen.text, L"比值在0.2-5之间!");
     EXPECT_TRUE(seen.exclamation);
     EXPECT_TRUE(seen.closed);
-    EXPECT_TRUE(WaitUntil([&] { return GetFocus() == form_->Text2.hWnd(); }, kWait));
-    EXPECT_TRUE(SameRect(WindowRectOf(form_->Picture4.hWnd()), box));
+    EXPECT_TRUE(WaitUntil([&] { return GetFocus() == form_->txtRatio.hWnd(); }, kWait));
+    EXPECT_TRUE(SameRect(WindowRectOf(form_->picBox.hWnd()), box));
     EXPECT_TRUE(SameRect(WindowRectOf(form_->hWnd()), whole));
     EXPECT_EQ(form_->Caption(), caption);
   }
-  EXPECT_EQ(form_->Text2.Text(), c.afterwards);
+  EXPECT_EQ(form_->txtRatio.Text(), c.afterwards);
   EXPECT_TRUE(Live());
 }
 
@@ -278,42 +278,42 @@ TEST_F(Zoom, SixteenMinusReachZeroAndTheNextOnlyLiftsTheFreeze) {
                                   L"60\u00D745",   L"40\u00D730",   L"20\u00D715",   L"0\u00D70"};
   for (int k = 1; k <= 16; ++k) {
     const std::wstring caption = std::wstring(L"Vistrel1.5 [") + sizes[k - 1] + L"]2008-10-14";
-    ASSERT_TRUE(ClickUntilCaption(form_->Command2, caption)) << "click " << k;
+    ASSERT_TRUE(ClickUntilCaption(form_->cmdZoomOut, caption)) << "click " << k;
     if (k == 1) formWidthAt300 = WidthOf(WindowRectOf(form_->hWnd()));
   }
   EXPECT_NE(formWidthAt300, WidthOf(whole));
   // At 4400 twips of content and below, the form keeps its width.
   EXPECT_EQ(WidthOf(WindowRectOf(form_->hWnd())), formWidthAt300);
   EXPECT_EQ(form_->Caption(), L"Vistrel1.5 [0\u00D70]2008-10-14");
-  EXPECT_EQ(form_->Picture4.Width(), 4.0f);
-  EXPECT_EQ(form_->Picture4.Height(), 4.0f);
+  EXPECT_EQ(form_->picBox.Width(), 4.0f);
+  EXPECT_EQ(form_->picBox.Height(), 4.0f);
 
   Freeze();
   const RECT before = WindowRectOf(form_->hWnd());
-  ClickSettled(form_->Command2.hWnd());
+  ClickSettled(form_->cmdZoomOut.hWnd());
   ASSERT_TRUE(WaitUntil([&] { return Live(); }, kWait));
-  EXPECT_EQ(form_->Picture4.Width(), 4.0f);
-  EXPECT_EQ(form_->Picture4.Height(), 4.0f);
-  EXPECT_EQ(WidthOf(WindowRectOf(form_->Picture4.hWnd())), 4);
+  EXPECT_EQ(form_->picBox.Width(), 4.0f);
+  EXPECT_EQ(form_->picBox.Height(), 4.0f);
+  EXPECT_EQ(WidthOf(WindowRectOf(form_->picBox.hWnd())), 4);
   EXPECT_EQ(form_->Caption(), L"Vistrel1.5 [0\u00D70]2008-10-14");
   EXPECT_TRUE(SameRect(WindowRectOf(form_->hWnd()), before));
 }
 
 TEST_F(Zoom, SizePastThirtyTwoBitsEndsTheClickAndKeepsTheWindow) {
   EmbedTarget();
-  form_->Text2.SetText(L"5");
-  ASSERT_TRUE(form_->Picture4.SetWidth(1.0e9f));
+  form_->txtRatio.SetText(L"5");
+  ASSERT_TRUE(form_->picBox.SetWidth(1.0e9f));
   const RECT target = WindowRectOf(target_->main);
   const std::wstring caption = form_->Caption();
   Freeze();
-  ClickSettled(form_->Command1.hWnd());
+  ClickSettled(form_->cmdZoomIn.hWnd());
   ASSERT_TRUE(WaitUntil([&] { return Live(); }, kWait));
   Pump(100);
-  EXPECT_EQ(form_->Picture4.Width(), 1.0e9f);
-  EXPECT_EQ(form_->Picture4.Height(), 244.0f);
+  EXPECT_EQ(form_->picBox.Width(), 1.0e9f);
+  EXPECT_EQ(form_->picBox.Height(), 244.0f);
   EXPECT_EQ(form_->Caption(), caption);
   EXPECT_TRUE(SameRect(WindowRectOf(target_->main), target));
-  EXPECT_EQ(ParentOf(target_->main), form_->Picture4.hWnd());
+  EXPECT_EQ(ParentOf(target_->main), form_->picBox.hWnd());
   EXPECT_TRUE(ProcessAlive(*target_));
 }
 

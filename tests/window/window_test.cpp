@@ -96,10 +96,13 @@ TEST(Window, TitlesAndClassNames) {
   } cases[] = {
       {L"--title Hello", L"Hello"},
       {L"--no-title", L""},
-      // Only 254 bytes fit beside the terminating zero.
+      // Only 254 characters fit beside the terminating zero.
       {L"--title " + std::wstring(300, L'x'), std::wstring(254, L'x')},
       {L"--title " + std::wstring(254, L'y'), std::wstring(254, L'y')},
       {L"--ansi-title 4142", L"AB"},
+      // Whatever the ANSI code page holds: none holds both scripts.
+      {L"--title \"\u4E2D\u6587 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC\"",
+       L"\u4E2D\u6587 \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args.substr(0, 40)));
@@ -212,8 +215,8 @@ TEST(WindowCp936, DoubleByteTitles) {
       // GBK bytes set with SetWindowTextA in the target.
       {L"--ansi-title D6D0CEC4B4B0BFDA", L"中文窗口"},
       {L"--title \"标题 Title\"", L"标题 Title"},
-      // 254 bytes hold 127 double-byte characters.
-      {L"--title " + std::wstring(200, L'中'), std::wstring(127, L'中')},
+      // Read as characters, not as code-page bytes: none is cut.
+      {L"--title " + std::wstring(200, L'中'), std::wstring(200, L'中')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args.substr(0, 40)));

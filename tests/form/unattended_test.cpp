@@ -1,5 +1,5 @@
-// Taking a window without the mouse: the command line read alone, then the
-// real exe started with it, and its hotkeys pressed from another program.
+// Taking a window without the mouse: the real exe started with a command
+// line, and its hotkeys pressed from another program.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,42 +16,12 @@ namespace {
 constexpr wchar_t kPlace[] = L" --x 860 --y 600 --w 360 --h 300";
 constexpr UINT kDefault = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 
-std::string Read(std::vector<const wchar_t*> args) {
-  args.insert(args.begin(), L"vistrel.exe");
-  const CommandLine l = ParseCommandLine(static_cast<int>(args.size()), args.data());
-  const Options& o = l.options;
-  if (l.bad) return "bad " + std::to_string(l.bad) + (l.badValue ? " with its value" : "");
-  return o.help ? "help"
-                : "wait " + std::to_string(o.WaitSeconds()) + " mods " + std::to_string(o.HotKeys()) + " hwnd " +
-                      std::to_string(o.hwnd) + (o.fullscreen ? " full" : "") + (o.noTopmost ? " low" : "");
-}
-
-TEST(CommandLineParse, ReadsEachOptionAndNamesTheWrongOne) {
-  const std::pair<std::vector<const wchar_t*>, const char*> rows[] = {
-      {{}, "wait 10 mods 7 hwnd 0"},
-      {{L"--title", L"Cam", L"--exe", L"c.exe", L"--wait", L"0", L"--fullscreen", L"--no-topmost"}, "wait 0 mods 7 hwnd 0 full low"},
-      {{L"--hwnd", L"0x1A2b", L"--hotkeys", L"WIN+ctrl+alt", L"--ratio", L"2.5"}, "wait 10 mods 11 hwnd 6699"},
-      {{L"--hwnd", L"-42", L"--hotkeys", L"none"}, "wait 10 mods 0 hwnd -42"},
-      {{L"--class", L"X", L"--bogus", L"1"}, "bad 3"},
-      {{L"--title"}, "bad 1"},
-      {{L"--wait", L"soon"}, "bad 1 with its value"},
-      {{L"--ratio", L"9"}, "bad 1 with its value"},
-      {{L"--hotkeys", L"ctrl"}, "bad 1 with its value"},
-      {{L"--hotkeys", L"alt+"}, "bad 1 with its value"},
-      {{L"--hwnd", L"0"}, "bad 1 with its value"},
-      {{L"-h", L"--bogus"}, "help"},
-      {{L"/?"}, "help"},
-  };
-  for (const auto& [args, read] : rows)
-    EXPECT_EQ(Read(args), read) << testing::PrintToString(std::vector<std::wstring>(args.begin(), args.end()));
-}
-
 std::wstring Notice(const Tool& tool) {
   const HWND balloon = ShownToolTip(tool, true);
   return balloon ? TextOf(balloon) : L"";
 }
 
-bool Inside(const Tool& tool, HWND h) { return ParentOf(h) == ToolControl(tool, ids::Picture4); }
+bool Inside(const Tool& tool, HWND h) { return ParentOf(h) == ToolControl(tool, ids::picBox); }
 
 TEST(CommandLineTool, TakesTheWindowItNamesOrSaysWhatItLookedFor) {
   const struct {
@@ -86,7 +56,7 @@ TEST(CommandLineTool, TakesTheWindowItNamesOrSaysWhatItLookedFor) {
     EXPECT_EQ(taken, r.target && (!r.notice || r.later));
     EXPECT_EQ(WaitUntil([&] { return IsZoomed(tool->form) != FALSE; }, r.fullscreen ? 8000 : 0), r.fullscreen);
     if (args.find(L"--ratio") != args.npos) {
-      EXPECT_EQ(TextOf(ToolControl(*tool, ids::Text2)), L"2");
+      EXPECT_EQ(TextOf(ToolControl(*tool, ids::txtRatio)), L"2");
       EXPECT_FALSE(GetWindowLongW(tool->form, GWL_EXSTYLE) & WS_EX_TOPMOST);
     }
     EXPECT_TRUE(CloseTool(*tool));
@@ -104,6 +74,24 @@ TEST(CommandLineTool, TakesTheWindowItNamesOrSaysWhatItLookedFor) {
   ASSERT_TRUE(CloseMessageBox(box));
   EXPECT_EQ(WaitExit(tool->process, 10000), std::optional<DWORD>(2));
   CloseHandle(tool->process);
+}
+
+// The third way a wait ends: a pick by hand ends it, and the window named
+// that comes afterwards is left alone.
+TEST(CommandLineTool, APickByHandEndsTheWait) {
+  auto picked = StartTarget(L"--title Picked --x 500 --y 80 --w 300 --h 200");
+  ASSERT_TRUE(picked);
+  auto tool = StartTool(L"--title Later --wait 30");
+  ASSERT_TRUE(tool);
+  ASSERT_TRUE(WaitUntil([&] { return !Notice(*tool).empty(); }, 8000));
+  ASSERT_TRUE(PickWithMagnifier(*tool, picked->main));
+  EXPECT_TRUE(WaitUntil([&] { return Notice(*tool).empty(); }, 3000)) << testing::PrintToString(Notice(*tool));
+  auto later = StartTarget(std::wstring(L"--title Later") + kPlace);
+  ASSERT_TRUE(later);
+  EXPECT_FALSE(WaitUntil([&] { return Inside(*tool, later->main); }, 1500));
+  EXPECT_TRUE(CloseTool(*tool));
+  StopTarget(*later);
+  StopTarget(*picked);
 }
 
 // ---- hotkeys ------------------------------------------------------------------
@@ -144,7 +132,7 @@ TEST(HotKeys, EachKeyActsFromBehindAnotherProgramAndGoesWithTheTool) {
   ASSERT_TRUE(tool);
   EXPECT_TRUE(WaitUntil([&] { return Notice(*tool) == L"Skipped, in use elsewhere: Ctrl+Alt+Shift+F"; }, 5000))
       << testing::PrintToString(Notice(*tool));
-  const HWND pause = ToolControl(*tool, ids::Command4);
+  const HWND pause = ToolControl(*tool, ids::cmdFreeze);
   const struct {
     const char* what;
     WORD key;

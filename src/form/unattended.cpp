@@ -1,7 +1,11 @@
 // Taking a window without the mouse: the window the command line names,
 // looked for until it appears, and the hotkeys.
 #include "form/frmMain.h"
+#include "form/ids.h"
+#include "runtime/convert.h"
 #include "select/find.h"
+#include "select/pick.h"
+#include "window/Window.h"
 
 namespace {
 
@@ -31,8 +35,8 @@ void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
 
 // After Form_Load: what the command line changes, the hotkeys, and the first look.
 void frmMain::StartFromCommandLine() {
-  if (Wanted.ratio) Text2.SetText(Wanted.ratio);
-  if (Wanted.noTopmost) Check1.SetValue(0);
+  if (Wanted.ratio) txtRatio.SetText(Wanted.ratio);
+  if (Wanted.noTopmost) chkTopmost.SetValue(0);
   Line skipped;
   const UINT mods = Wanted.HotKeys();
   for (int i = 0; mods && i < 5; ++i) {
@@ -40,11 +44,11 @@ void frmMain::StartFromCommandLine() {
     else KeyName(skipped << (skipped.Empty() ? L"" : L", "), mods, i);
   }
   SetToolTips();
-  if (!skipped.Empty()) ShowNotice(Picture3, keysNotice_.Said(Tip::KeysTaken, skipped.Text()).Text(), kNoticeMs);
+  if (!skipped.Empty()) ShowNotice(picMagnifier, keysNotice_.Said(Tip::KeysTaken, skipped.Text()).Text(), kNoticeMs);
   if (!Wanted.WantsWindow()) return;
   looksLeft_ = static_cast<int>(Wanted.WaitSeconds() * (1000 / kLookMs));
   // The first look once the form shows, then one every kLookMs.
-  SetTimer(hWnd(), kFirstFormTimer, 1, nullptr);
+  SetTimer(hWnd(), kLookTimer, 1, nullptr);
 }
 
 void frmMain::UnregisterHotKeys() {
@@ -54,24 +58,23 @@ void frmMain::UnregisterHotKeys() {
 }
 
 void frmMain::EndWait() {
-  if (KillTimer(hWnd(), kFirstFormTimer)) HideNotice();
+  if (KillTimer(hWnd(), kLookTimer)) HideNotice();
 }
 
 // Recorded exactly as a pick records it, then taken as "传输" takes it.
 void frmMain::TakeWindow(HWND h) {
   EndWait();
-  const int32_t w = FromHwnd(h);
-  if (w != CurHandle) FillProps(w);
-  cmdTransfer.SetEnabled(true);
-  cmdTransfer_Click();
+  if (h != picked_) RecordPick(h);
+  cmdTake.SetEnabled(true);
+  OnTake();
 }
 
 void frmMain::LookForWanted() {
-  SetTimer(hWnd(), kFirstFormTimer, kLookMs, nullptr);
+  SetTimer(hWnd(), kLookTimer, kLookMs, nullptr);
   if (const HWND h = FindWanted(Wanted)) {
     TakeWindow(h);
     // Full screen only for a window that did come in.
-    if (Wanted.fullscreen && GetAncestor(h, GA_PARENT) == Picture4.hWnd()) fullscreen();
+    if (Wanted.fullscreen && GetAncestor(h, GA_PARENT) == picBox.hWnd()) EnterFullScreen();
     return;
   }
   // Said once when the wait begins, and once when it is over.
@@ -84,27 +87,27 @@ void frmMain::LookForWanted() {
   if (over) EndWait();
   // Which hotkeys another program holds stays said.
   else if (!keysNotice_.Empty()) said << keysNotice_.Text() << L"\n";
-  said.Said(over ? Tip::NotFound : Tip::Waiting, what.Text(), Wanted.waitText ? Wanted.waitText : L"10");
-  ShowNotice(Picture3, said.Text(), over ? kNoticeMs : Wanted.WaitSeconds() * 1000);
+  const std::wstring seconds = rt::DecimalText(static_cast<int32_t>(Wanted.WaitSeconds()));
+  said.Said(over ? Tip::NotFound : Tip::Waiting, what.Text(), Wanted.waitText ? Wanted.waitText : seconds.c_str());
+  ShowNotice(picMagnifier, said.Text(), over ? kNoticeMs : Wanted.WaitSeconds() * 1000);
 }
 
-void frmMain::Form_HotKey(int id) {
+void frmMain::OnHotKeyPressed(int id) {
   switch (id) {
     case kTake: {
       // As a drag released over the window under the pointer, then "传输";
       // never over this tool itself or the desktop.
-      LookUnderPointer();
-      const HWND h = ToHwnd(PickPoint.hwndFound), root = GetAncestor(h, GA_ROOT);
+      const HWND h = WindowUnderPointer().window, root = GetAncestor(h, GA_ROOT);
       if (h && h != GetDesktopWindow() && root != GetShellWindow() && !OfThisProcess(root)) TakeWindow(h);
       break;
     }
     case kFullScreen:
-      if (Command6.Visible()) fullscreen();
-      else smallscreen();
+      if (fullScreen_) LeaveFullScreen();
+      else EnterFullScreen();
       break;
-    case kRestore: Command3_Click(); break;
-    case kPause: Command4_Click(); break;
-    case kScreenshot: Command5_Click(); break;
+    case kRestore: OnGiveBack(); break;
+    case kPause: OnFreeze(); break;
+    case kScreenshot: OnScreenshot(); break;
     default: break;
   }
 }
