@@ -123,13 +123,10 @@ TEST(Window, SetTextReachesTheOtherProcess) {
   EXPECT_NE(w.SetText(L"Renamed 42"), 0);
   EXPECT_EQ(TextOf(t->main), L"Renamed 42");
   EXPECT_EQ(w.GetText(), L"Renamed 42");
-  // Thai is in neither the Western nor the Chinese code page: the default character.
-  EXPECT_NE(w.SetText(L"a\u0e01b"), 0);
-  EXPECT_EQ(TextOf(t->main), L"a?b");
-  if (GetACP() == 1252) {  // no best fit either: a-macron does not become 'a'
-    EXPECT_NE(w.SetText(L"\u0101"), 0);
-    EXPECT_EQ(TextOf(t->main), L"?");
-  }
+  // Thai and a-macron are in neither the Western nor the Chinese code
+  // page: Unicode all the way, they arrive as they are.
+  EXPECT_NE(w.SetText(L"a\u0e01b\u0101"), 0);
+  EXPECT_EQ(TextOf(t->main), L"a\u0e01b\u0101");
   EXPECT_NE(w.SetText(L""), 0);
   EXPECT_EQ(w.GetText(), L"");
 }
