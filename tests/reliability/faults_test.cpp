@@ -220,7 +220,7 @@ TEST_F(Faults, ClosingWithTheRatioWarningOpenEndsTheToolAndGivesTheTargetBack) {
 
 // ---- a target that stops answering ------------------------------------------------
 
-// The figures are printed for the README. "+", Esc and "还原" never wait for
+// The figures are printed for docs/design.md. "+", Esc and "还原" never wait for
 // the target, "全屏" once at most; every step is carried out once it answers.
 TEST_F(Faults, HungTargetDelaysButDoesNotBreakTheButtons) {
   constexpr DWORD kHangMs = 2000, kNoWait = 100, kOneWait = kHangMs + 500;
