@@ -114,8 +114,10 @@ TEST_F(Faults, TargetThatDiesLeavesNothingBrokenAndTheNextPickWorks) {
     frmMain& f = *form;
     const HWND box = f.picBox.hWnd();
     // Once through with nothing picked, so that what the buttons create on
-    // first use is there before counting.
+    // first use is there before counting; the tips come with the pointer's
+    // first visit, whenever that is.
     PressEveryButton(f);
+    SendMessageW(f.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(f.hWnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     const HandleCounts before = LiveHandles();
     const long windowsBefore = rt::LiveWindows();
 
