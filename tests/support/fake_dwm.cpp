@@ -1,0 +1,65 @@
+#include "fake_dwm.h"
+
+#include <dwmapi.h>
+
+#include <cstring>
+
+#include "testbed.h"
+
+namespace testbed {
+namespace {
+
+FakeDwm::Fault g_fault;
+DwmAsked g_asked;
+decltype(&GetProcAddress) g_realGetProcAddress;
+INT_PTR g_nextThumb = 0;
+
+HRESULT WINAPI Enabled(BOOL* on) { return *on = g_fault != FakeDwm::kCompositionOff, S_OK; }
+HRESULT WINAPI Register(HWND destination, HWND source, PHTHUMBNAIL thumb) {
+  if (g_fault == FakeDwm::kRegisterFails) return E_NOTIMPL;
+  g_asked.destination = destination, g_asked.source = source;
+  ++g_asked.live;
+  return *thumb = reinterpret_cast<HTHUMBNAIL>(++g_nextThumb), S_OK;
+}
+HRESULT WINAPI SourceSize(HTHUMBNAIL, PSIZE size) {
+  const RECT r = WindowRectOf(g_asked.source);
+  return *size = {WidthOf(r), HeightOf(r)}, S_OK;
+}
+HRESULT WINAPI Update(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES* p) {
+  if (g_fault == FakeDwm::kUpdateFails) return E_INVALIDARG;
+  ++g_asked.updates;
+  g_asked.rcDestination = p->rcDestination, g_asked.rcSource = p->rcSource;
+  g_asked.sourcePart = p->dwFlags & DWM_TNP_RECTSOURCE;
+  return S_OK;
+}
+HRESULT WINAPI Unregister(HTHUMBNAIL) { return --g_asked.live, ++g_asked.unregistered, S_OK; }
+
+FARPROC WINAPI Lookup(HMODULE module, LPCSTR name) {
+  const struct { const char* name; void* fake; } fakes[] = {
+      {"DwmIsCompositionEnabled", reinterpret_cast<void*>(&Enabled)},
+      {"DwmRegisterThumbnail", reinterpret_cast<void*>(&Register)},
+      {"DwmQueryThumbnailSourceSize", reinterpret_cast<void*>(&SourceSize)},
+      {"DwmUpdateThumbnailProperties", reinterpret_cast<void*>(&Update)},
+      {"DwmUnregisterThumbnail", reinterpret_cast<void*>(&Unregister)}};
+  if (HIWORD(name))
+    for (const auto& f : fakes)
+      if (!std::strcmp(name, f.name)) return g_fault == FakeDwm::kMissing ? nullptr : reinterpret_cast<FARPROC>(f.fake);
+  return g_realGetProcAddress(module, name);
+}
+
+}  // namespace
+
+FakeDwm::FakeDwm(Fault fault) {
+  g_fault = fault;
+  g_asked = {};
+  // Known before the redirect: another thread may look a function up at once.
+  g_realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetProcAddress")));
+  RedirectImport("GetProcAddress", reinterpret_cast<void*>(&Lookup));
+}
+
+FakeDwm::~FakeDwm() { RedirectImport("GetProcAddress", reinterpret_cast<void*>(g_realGetProcAddress)); }
+
+const DwmAsked& FakeDwm::Asked() const { return g_asked; }
+
+}  // namespace testbed
