@@ -58,7 +58,8 @@ bool Thumbnail::Fit() {
   MapWindowPoints(box_, GetAncestor(box_, GA_ROOT), reinterpret_cast<POINT*>(&box), 2);
   DWM_THUMBNAIL_PROPERTIES props{};
   props.dwFlags = DWM_TNP_RECTDESTINATION | DWM_TNP_VISIBLE | (part_ ? DWM_TNP_RECTSOURCE : 0);
-  props.fVisible = TRUE;
+  // Hidden with the box, so that a still box in its place is not covered.
+  props.fVisible = IsWindowVisible(box_);
   props.rcSource = source_;
   // The whole window is asked for its size each time: it may have been resized meanwhile.
   if (!query || !update || (!part_ && FAILED(query(thumb_, &size)))) return End(), false;

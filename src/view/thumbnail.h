@@ -22,7 +22,8 @@ class Thumbnail {
   // `box`: only `source` of it when given (in that window's coordinates, from
   // its top-left corner), else the part `picked` covers. False when DWM cannot.
   bool Start(HWND box, HWND picked, const RECT* source = nullptr);
-  // Fits the picture to the box as it is now; false (and ended) when DWM fails.
+  // Fits the picture to the box as it is now, shown while the box is; false
+  // (and ended) when DWM fails.
   bool Fit();
   void End();
 

@@ -12,27 +12,23 @@ namespace {
 FakeDwm::Fault g_fault;
 DwmAsked g_asked;
 decltype(&GetProcAddress) g_realGetProcAddress;
-INT_PTR g_nextThumb = 0;
 
 HRESULT WINAPI Enabled(BOOL* on) { return *on = g_fault != FakeDwm::kCompositionOff, S_OK; }
 HRESULT WINAPI Register(HWND destination, HWND source, PHTHUMBNAIL thumb) {
   if (g_fault == FakeDwm::kRegisterFails) return E_NOTIMPL;
   g_asked.destination = destination, g_asked.source = source;
-  ++g_asked.live;
-  return *thumb = reinterpret_cast<HTHUMBNAIL>(++g_nextThumb), S_OK;
+  return *thumb = reinterpret_cast<HTHUMBNAIL>(++g_asked.live), S_OK;
 }
 HRESULT WINAPI SourceSize(HTHUMBNAIL, PSIZE size) {
   const RECT r = WindowRectOf(g_asked.source);
   return *size = {WidthOf(r), HeightOf(r)}, S_OK;
 }
 HRESULT WINAPI Update(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES* p) {
-  if (g_fault == FakeDwm::kUpdateFails) return E_INVALIDARG;
-  ++g_asked.updates;
-  g_asked.rcDestination = p->rcDestination, g_asked.rcSource = p->rcSource;
-  g_asked.sourcePart = p->dwFlags & DWM_TNP_RECTSOURCE;
-  return S_OK;
+  g_asked.rcDestination = p->rcDestination, g_asked.visible = p->fVisible;
+  g_asked.rcSource = p->dwFlags & DWM_TNP_RECTSOURCE ? p->rcSource : RECT{};
+  return g_fault == FakeDwm::kUpdateFails ? E_INVALIDARG : S_OK;
 }
-HRESULT WINAPI Unregister(HTHUMBNAIL) { return --g_asked.live, ++g_asked.unregistered, S_OK; }
+HRESULT WINAPI Unregister(HTHUMBNAIL) { return --g_asked.live, S_OK; }
 
 FARPROC WINAPI Lookup(HMODULE module, LPCSTR name) {
   const struct { const char* name; void* fake; } fakes[] = {
@@ -41,9 +37,9 @@ FARPROC WINAPI Lookup(HMODULE module, LPCSTR name) {
       {"DwmQueryThumbnailSourceSize", reinterpret_cast<void*>(&SourceSize)},
       {"DwmUpdateThumbnailProperties", reinterpret_cast<void*>(&Update)},
       {"DwmUnregisterThumbnail", reinterpret_cast<void*>(&Unregister)}};
-  if (HIWORD(name))
-    for (const auto& f : fakes)
-      if (!std::strcmp(name, f.name)) return g_fault == FakeDwm::kMissing ? nullptr : reinterpret_cast<FARPROC>(f.fake);
+  for (const auto& f : fakes)
+    if (HIWORD(name) && !std::strcmp(name, f.name))
+      return g_fault == FakeDwm::kMissing ? nullptr : reinterpret_cast<FARPROC>(f.fake);
   return g_realGetProcAddress(module, name);
 }
 

@@ -8,15 +8,14 @@ namespace testbed {
 
 struct DwmAsked {
   HWND destination = nullptr, source = nullptr;  // of the last registering
-  RECT rcDestination{}, rcSource{};              // of the last update
-  bool sourcePart = false;                       // that update set rcSource
-  int updates = 0, live = 0, unregistered = 0;   // live: registered, not yet unregistered
+  RECT rcDestination{}, rcSource{};              // of the last update; rcSource empty when not set
+  bool visible = false;
+  int live = 0;                                  // registered and not yet unregistered
 };
 
 class FakeDwm {
  public:
-  // Where DWM cannot: none of its functions found, composition off, or the
-  // registering (Wine's E_NOTIMPL) or the update failing.
+  // Where DWM cannot: no dwmapi, composition off, registering failing (Wine's E_NOTIMPL), the update failing.
   enum Fault { kNone, kMissing, kCompositionOff, kRegisterFails, kUpdateFails };
   explicit FakeDwm(Fault fault = kNone);
   ~FakeDwm();
