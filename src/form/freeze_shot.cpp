@@ -21,6 +21,7 @@ void frmMain::ShowLive() {
   picBox.SetVisible(true);
   picStill.SetVisible(false);
   SetFrozen(false);
+  if (picture_) FitTarget();
 }
 
 // The still box takes the display box's place and a copy of what it shows;
@@ -56,6 +57,8 @@ void frmMain::OnFreeze() {
   if (frozen_) return ShowLive();
   FillStillBox();
   picBox.SetVisible(false);
+  // A live picture is drawn over the form, still box included: it hides with the box.
+  if (picture_) FitTarget();
   SetFrozen(true);
   picStill.Refresh();
 }

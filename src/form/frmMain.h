@@ -14,6 +14,7 @@
 #include "form/tips.h"
 #include "runtime/runtime.h"
 #include "select/options.h"
+#include "view/thumbnail.h"
 
 class frmMain final : public rt::Form {
  public:
@@ -127,6 +128,12 @@ class frmMain final : public rt::Form {
   void ShowLive();
   void Zoom(int step);
   void FitTarget();
+  // The box's client area in the form's, from the place it is given (a
+  // layout batch may not have moved its window yet).
+  RECT BoxArea() const;
+  // A window that cannot be taken is shown as a live picture where DWM can;
+  // the notice says which.
+  void ShowUntaken(Tip alone, Tip shown);
   void ShowTopRow(bool show);
   bool FillStillBox();
   void ShowSaved(const std::wstring& path);
@@ -155,6 +162,7 @@ class frmMain final : public rt::Form {
   bool fullScreen_ = false;
   std::optional<SavedView> savedView_;  // none before the first full screen
   PendingGiveBack givingBack_{};
+  Thumbnail picture_;  // the live picture of the picked window, while it shows
   int looksLeft_ = 0;         // at the window the command line names, after the next
   bool waitNoticed_ = false;  // the notice of the wait has been shown
   Line keysNotice_;           // which hotkeys another program holds, if any

@@ -26,6 +26,7 @@ void frmMain::OnTopmostSwitch() {
 // back on its own, so a "还原" still waiting is dropped.
 void frmMain::GiveBackOnClose() {
   givingBack_ = {};
+  if (picture_) return picture_.End();
   if (picked_) SetParent(picked_, GiveBackParent(picked_, pickedParent_));
 }
 

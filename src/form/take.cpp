@@ -74,21 +74,32 @@ void frmMain::OnTake() {
   // Live again; a still box beneath stays where it is.
   picBox.SetVisible(true);
   SetFrozen(false);
+  picture_.End();
   if (givingBack_.window == picked_) givingBack_ = {};  // the last press counts
   const TakeResult taken = TakeIntoBox(picked_, picBox.hWnd());
   switch (taken.outcome) {
     case TakeOutcome::Taken: return FitTarget();
     case TakeOutcome::NoWindow: return;
-    case TakeOutcome::BreaksWhenMoved: return ShowNotice(cmdTake, TipText(Tip::BreaksWhenMoved), kNotTakenNoticeMs);
+    case TakeOutcome::BreaksWhenMoved: return ShowUntaken(Tip::BreaksWhenMoved, Tip::BreaksShownLive);
     case TakeOutcome::NotResponding: return ShowNotice(cmdTake, TipText(Tip::NotResponding), kNotTakenNoticeMs);
-    case TakeOutcome::Refused: return ShowNotice(cmdTake, RefusalText(taken.error), kNotTakenNoticeMs);
+    case TakeOutcome::Refused:
+      if (taken.error == ERROR_ACCESS_DENIED) return ShowUntaken(Tip::Elevated, Tip::ElevatedShownLive);
+      return ShowNotice(cmdTake, RefusalText(taken.error), kNotTakenNoticeMs);
   }
+}
+
+// The window itself is neither moved nor sent anything: DWM draws it.
+void frmMain::ShowUntaken(Tip alone, Tip shown) {
+  const bool live = picture_.Start(picBox.hWnd(), picked_, BoxArea());
+  ShowNotice(cmdTake, TipText(live ? shown : alone), kNotTakenNoticeMs);
 }
 
 // Re-parenting waits for the window's program, so a program that does not
 // answer has its window back only once it answers; meanwhile the tool is free.
 void frmMain::OnGiveBack() {
   picBox.SetVisible(true);
+  // A window shown as a picture was never taken: only the picture ends.
+  if (picture_) return picture_.End();
   if (!picked_) return;
   const HWND to = GiveBackParent(picked_, pickedParent_);
   if (Answers(picked_, kAnswerAtOnceMs)) return (void)SetParent(picked_, to);

@@ -57,6 +57,13 @@ constexpr const wchar_t* kTips[][2] = {
     {L"Windows of UWP and WinUI apps and of Windows Terminal stop working when moved into another window, so "
      L"Vistrel leaves this one where it is.",
      L"UWP 和 WinUI 应用以及 Windows 终端的窗口移入其他窗口后会失效，因此 Vistrel 不移动它。"},
+    {L"Windows of UWP and WinUI apps and of Windows Terminal stop working when moved into another window, so "
+     L"Vistrel shows a live picture of this one instead; use the window itself to work in it.",
+     L"UWP 和 WinUI 应用以及 Windows 终端的窗口移入其他窗口后会失效，因此 Vistrel 改为显示它的实时画面；"
+     L"请在原窗口中操作它。"},
+    {L"This window belongs to a program running as administrator, so Vistrel shows a live picture of it instead; "
+     L"use the window itself to work in it.",
+     L"该窗口属于以管理员身份运行的程序，因此 Vistrel 改为显示它的实时画面；请在原窗口中操作它。"},
 };
 
 }  // namespace

@@ -73,8 +73,8 @@ void frmMain::LookForWanted() {
   SetTimer(hWnd(), kLookTimer, kLookMs, nullptr);
   if (const HWND h = FindWanted(Wanted)) {
     TakeWindow(h);
-    // Full screen only for a window that did come in.
-    if (Wanted.fullscreen && GetAncestor(h, GA_PARENT) == picBox.hWnd()) EnterFullScreen();
+    // Full screen only for a window that did come in, or its picture.
+    if (Wanted.fullscreen && (picture_ || GetAncestor(h, GA_PARENT) == picBox.hWnd())) EnterFullScreen();
     return;
   }
   // Said once when the wait begins, and once when it is over.

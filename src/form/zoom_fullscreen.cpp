@@ -11,8 +11,18 @@
 // The taken window at the box's client origin with the box's outer size in
 // whole pixels (the box keeps its size rounded half to even).
 void frmMain::FitTarget() {
+  if (picture_) return (void)picture_.Fit(BoxArea());
   const RECT box = picBox.PixelRect();
   FitToBox(picked_, box.right - box.left, box.bottom - box.top);
+}
+
+RECT frmMain::BoxArea() const {
+  RECT outer{}, inner{}, area = picBox.PixelRect();
+  GetWindowRect(picBox.hWnd(), &outer);
+  GetClientRect(picBox.hWnd(), &inner);
+  const int border = (outer.right - outer.left - inner.right) / 2;
+  InflateRect(&area, -border, -border);
+  return area;
 }
 
 // ---- Zoom -----------------------------------------------------------------------
@@ -46,7 +56,11 @@ void frmMain::Zoom(int step) {
   FitTarget();
   if (picBox.ScaleWidth() > 4400) SetWidth(picBox.ScaleWidth() + 440);
   if (picBox.ScaleHeight() > 500) SetHeight(picBox.ScaleHeight() + 1300);
-  SetCaption(SizeCaption(picBox.Width() - 4, picBox.Height() - 4));
+  // The content's size, or the picture's.
+  const RECT shown = picture_.Shown();
+  const bool live = static_cast<bool>(picture_);
+  SetCaption(SizeCaption(live ? static_cast<float>(shown.right - shown.left) : picBox.Width() - 4,
+                         live ? static_cast<float>(shown.bottom - shown.top) : picBox.Height() - 4));
 }
 
 // ---- Full screen (errors ignored: a step that fails is skipped) ------------------

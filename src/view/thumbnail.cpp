@@ -6,7 +6,8 @@ namespace {
 
 // Loaded on first use, never imported: the exe starts where dwmapi is missing.
 void* DwmProc(const char* name) {
-  static const HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE dwm = GetModuleHandleW(L"dwmapi.dll");
+  if (!dwm) dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   return dwm ? reinterpret_cast<void*>(GetProcAddress(dwm, name)) : nullptr;
 }
 // decltype only: naming the function itself would import it.
@@ -15,19 +16,16 @@ void* DwmProc(const char* name) {
 }  // namespace
 
 RECT FitPicture(const RECT& box, SIZE source) {
-  const long long bw = box.right - box.left, bh = box.bottom - box.top, sw = source.cx, sh = source.cy;
-  if (bw <= 0 || bh <= 0 || sw <= 0 || sh <= 0) return {box.left, box.top, box.left, box.top};
-  // The side that runs out first takes the box's length; the other is scaled, rounded.
-  long long w = bw, h = bh;
-  if (bw * sh <= bh * sw)
-    h = (2 * bw * sh + sw) / (2 * sw);
-  else
-    w = (2 * bh * sw + sh) / (2 * sh);
-  const LONG left = box.left + static_cast<LONG>((bw - w) / 2), top = box.top + static_cast<LONG>((bh - h) / 2);
-  return {left, top, left + static_cast<LONG>(w), top + static_cast<LONG>(h)};
+  const int bw = box.right - box.left, bh = box.bottom - box.top;
+  if (bw <= 0 || bh <= 0 || source.cx <= 0 || source.cy <= 0) return {box.left, box.top, box.left, box.top};
+  // The box's width, unless the height that goes with it does not fit; rounded.
+  int w = bw, h = MulDiv(bw, source.cy, source.cx);
+  if (h > bh || h < 0) h = bh, w = MulDiv(bh, source.cx, source.cy);
+  const LONG left = box.left + (bw - w) / 2, top = box.top + (bh - h) / 2;
+  return {left, top, left + w, top + h};
 }
 
-bool Thumbnail::Start(HWND box, HWND picked, const RECT* source) {
+bool Thumbnail::Start(HWND box, HWND picked, const RECT& area, const RECT* source) {
   End();
   const HWND form = GetAncestor(box, GA_ROOT), root = GetAncestor(picked, GA_ROOT);
   const auto enabled = DWM(DwmIsCompositionEnabled);
@@ -45,25 +43,23 @@ bool Thumbnail::Start(HWND box, HWND picked, const RECT* source) {
   thumb_ = thumb;
   box_ = box;
   root_ = root;
-  return Fit();
+  return Fit(area);
 }
 
-bool Thumbnail::Fit() {
+bool Thumbnail::Fit(const RECT& area) {
   if (!thumb_) return false;
   const auto query = DWM(DwmQueryThumbnailSourceSize);
   const auto update = DWM(DwmUpdateThumbnailProperties);
   SIZE size{source_.right - source_.left, source_.bottom - source_.top};
-  RECT box{};
-  GetClientRect(box_, &box);
-  MapWindowPoints(box_, GetAncestor(box_, GA_ROOT), reinterpret_cast<POINT*>(&box), 2);
   DWM_THUMBNAIL_PROPERTIES props{};
   props.dwFlags = DWM_TNP_RECTDESTINATION | DWM_TNP_VISIBLE | (part_ ? DWM_TNP_RECTSOURCE : 0);
-  // Hidden with the box, so that a still box in its place is not covered.
-  props.fVisible = IsWindowVisible(box_);
+  // Hidden with the box, so that a still box in its place is not covered; the
+  // box's own flag, since the form may be hidden for a moment meanwhile.
+  props.fVisible = (GetWindowLongW(box_, GWL_STYLE) & WS_VISIBLE) != 0;
   props.rcSource = source_;
   // The whole window is asked for its size each time: it may have been resized meanwhile.
   if (!query || !update || (!part_ && FAILED(query(thumb_, &size)))) return End(), false;
-  props.rcDestination = shown_ = FitPicture(box, size);
+  props.rcDestination = shown_ = FitPicture(area, size);
   if (FAILED(update(thumb_, &props))) return End(), false;
   return true;
 }

@@ -18,13 +18,14 @@ class Thumbnail {
   Thumbnail& operator=(const Thumbnail&) = delete;
   ~Thumbnail() { End(); }
 
-  // Shows `picked`'s top-level window in `box`'s top-level window, fitted to
-  // `box`: only `source` of it when given (in that window's coordinates, from
-  // its top-left corner), else the part `picked` covers. False when DWM cannot.
-  bool Start(HWND box, HWND picked, const RECT* source = nullptr);
-  // Fits the picture to the box as it is now, shown while the box is; false
-  // (and ended) when DWM fails.
-  bool Fit();
+  // Shows `picked`'s top-level window in `box`'s top-level window over
+  // `area` (the box's client area in that window's client coordinates): only
+  // `source` of it when given (in its own coordinates, from its top-left
+  // corner), else the part `picked` covers. False when DWM cannot.
+  bool Start(HWND box, HWND picked, const RECT& area, const RECT* source = nullptr);
+  // Fits the picture to the box's area as it is now, shown while the box is;
+  // false (and ended) when DWM fails.
+  bool Fit(const RECT& area);
   void End();
 
   explicit operator bool() const { return thumb_ != nullptr; }

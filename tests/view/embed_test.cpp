@@ -21,8 +21,10 @@
 #include "form/frmMain.h"
 #include "window/Window.h"
 #include "form/tips.h"
+#include "fake_dwm.h"
 #include "testbed.h"
 #include "view/embed.h"
+#include "view/thumbnail.h"
 
 using namespace testbed;
 
@@ -94,6 +96,7 @@ void ExpectAlive(const Target& t, const char* what) {
 }
 
 constexpr SIZE kBox{324, 244};
+constexpr RECT kNoRect{};
 
 // Targets start well away from the centred form and from the screen's
 // top-left corner, where released windows land.
@@ -240,22 +243,100 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
 // Windows that break when re-parented, picked themselves or inside one, are
 // left exactly as they were, and the notice says why.
 TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
+  // Where DWM cannot show a picture either, in each way it can fail.
+  int fault = FakeDwm::kMissing;
   for (const wchar_t* cls : {L"ApplicationFrameWindow", L"Windows.UI.Core.CoreWindow",
                              L"WinUIDesktopWin32WindowClass", L"CASCADIA_HOSTING_WINDOW_CLASS"}) {
     auto t = Start(std::wstring(kTargetArgs) + L" --class " + cls);
     ASSERT_TRUE(t);
     for (const HWND picked : {t->main, t->edit}) {
       SCOPED_TRACE(testing::PrintToString(std::wstring(cls)) + (picked == t->edit ? ", its child" : ""));
+      FakeDwm dwm(static_cast<FakeDwm::Fault>(fault++ % 4 + 1));
       auto form = OpenForm();
       const RECT before = WindowRectOf(picked);
       const HWND parent = ParentOf(picked);
       Pick(*form, picked);
       form->OnTake();
       EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(Tip::BreaksWhenMoved); }, 2000));
+      EXPECT_EQ(dwm.Asked().live, 0);
       EXPECT_EQ(ParentOf(picked), parent);
       EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
     }
   }
+}
+
+// A window that cannot be taken shows as a live picture of its top-level
+// window that follows the box, and is itself never moved; "还原" and closing
+// end the picture. Through the command line it is the same, full screen.
+TEST(EmbedPicture, WindowsThatCannotBeTakenShowAsALivePictureThatFollowsTheBox) {
+  g_realSetParent = reinterpret_cast<decltype(g_realSetParent)>(
+      RedirectImport("SetParent", reinterpret_cast<void*>(&RefusingSetParent)));
+  g_realSendTimeout = reinterpret_cast<decltype(g_realSendTimeout)>(
+      RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(&DroppingSendTimeout)));
+  const struct { const wchar_t* cls; DWORD refusal; bool child, byCommandLine, closed; Tip said; } rows[] = {
+      {L"ApplicationFrameWindow", 0, false, false, false, Tip::BreaksShownLive},
+      {L"Windows.UI.Core.CoreWindow", 0, true, false, true, Tip::BreaksShownLive},
+      {L"WinUIDesktopWin32WindowClass", 0, false, false, true, Tip::BreaksShownLive},
+      {L"CASCADIA_HOSTING_WINDOW_CLASS", 0, false, true, false, Tip::BreaksShownLive},
+      {L"VistrelTarget", ERROR_ACCESS_DENIED, true, false, false, Tip::ElevatedShownLive},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(r.cls)) + (r.child ? ", a child" : ""));
+    auto t = Start(std::wstring(kTargetArgs) + L" --class " + r.cls);
+    ASSERT_TRUE(t);
+    const HWND picked = r.child ? t->edit : t->main;
+    const RECT before = WindowRectOf(picked), whole = WindowRectOf(t->main);
+    auto form = OpenForm();
+    frmMain& f = *form;
+    FakeDwm dwm;
+    g_refusal = r.refusal;
+    if (r.byCommandLine) {
+      f.Wanted.cls = r.cls, f.Wanted.fullscreen = true;
+      f.LookForWanted();
+      EXPECT_TRUE(f.FullScreen());
+    } else {
+      Pick(f, picked);
+      f.OnTake();
+    }
+    EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(r.said); }, 2000));
+    EXPECT_EQ(dwm.Asked().destination, f.hWnd());
+    EXPECT_EQ(dwm.Asked().source, t->main);
+    RECT part = r.child ? before : RECT{};
+    OffsetRect(&part, -whole.left, -whole.top);
+    EXPECT_TRUE(EqualRect(&dwm.Asked().rcSource, r.child ? &part : &kNoRect));
+    auto follows = [&](const char* after) {
+      RECT box = ClientRectInScreen(f.picBox.hWnd());
+      MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&box), 2);
+      const RECT fitted = FitPicture(box, r.child ? SIZE{WidthOf(part), HeightOf(part)} : SIZE{WidthOf(whole), HeightOf(whole)});
+      EXPECT_TRUE(EqualRect(&dwm.Asked().rcDestination, &fitted)) << after;
+      EXPECT_TRUE(dwm.Asked().visible) << after;
+    };
+    follows("taken");
+    for (auto step : {&frmMain::LeaveFullScreen, &frmMain::OnZoomIn, &frmMain::EnterFullScreen, &frmMain::LeaveFullScreen}) {
+      (f.*step)();
+      follows("a step");
+    }
+    const RECT shown = dwm.Asked().rcDestination;
+    f.OnZoomIn();
+    const RECT now = dwm.Asked().rcDestination;
+    EXPECT_EQ(f.Caption(), SizeCaption(static_cast<float>(WidthOf(now)), static_cast<float>(HeightOf(now))));
+    EXPECT_FALSE(EqualRect(&shown, &now)) << "a zoom that changed nothing proves nothing";
+    f.OnFreeze();
+    EXPECT_FALSE(dwm.Asked().visible) << "over the still picture";
+    f.OnFreeze();
+    follows("live again");
+    EXPECT_EQ(dwm.Asked().live, 1);
+    if (r.closed) f.Close();
+    else f.OnGiveBack();
+    EXPECT_EQ(dwm.Asked().live, 0) << (r.closed ? "closed" : "还原");
+    form.reset();
+    g_refusal = 0;
+    Pump(100);
+    EXPECT_EQ(ParentOf(picked), r.child ? t->main : GetDesktopWindow());
+    EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
+  }
+  RedirectImport("SetParent", reinterpret_cast<void*>(g_realSetParent));
+  RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
 // ---- release -------------------------------------------------------------------
