@@ -20,7 +20,10 @@ RECT FitPicture(const RECT& box, SIZE source) {
   if (bw <= 0 || bh <= 0 || source.cx <= 0 || source.cy <= 0) return {box.left, box.top, box.left, box.top};
   // The box's width, unless the height that goes with it does not fit; rounded.
   int w = bw, h = MulDiv(bw, source.cy, source.cx);
-  if (h > bh || h < 0) h = bh, w = MulDiv(bh, source.cx, source.cy);
+  if (h > bh || h < 0) {
+    h = bh;
+    w = MulDiv(bh, source.cx, source.cy);
+  }
   const LONG left = box.left + (bw - w) / 2, top = box.top + (bh - h) / 2;
   return {left, top, left + w, top + h};
 }
@@ -42,7 +45,6 @@ bool Thumbnail::Start(HWND box, HWND picked, const RECT& area, const RECT* sourc
   if (FAILED(reg(form, root, &thumb)) || !thumb) return false;
   thumb_ = thumb;
   box_ = box;
-  root_ = root;
   return Fit(area);
 }
 
@@ -58,16 +60,19 @@ bool Thumbnail::Fit(const RECT& area) {
   props.fVisible = (GetWindowLongW(box_, GWL_STYLE) & WS_VISIBLE) != 0;
   props.rcSource = source_;
   // The whole window is asked for its size each time: it may have been resized meanwhile.
-  if (!query || !update || (!part_ && FAILED(query(thumb_, &size)))) return End(), false;
-  props.rcDestination = shown_ = FitPicture(area, size);
-  if (FAILED(update(thumb_, &props))) return End(), false;
-  return true;
+  bool fitted = query && update && (part_ || SUCCEEDED(query(thumb_, &size)));
+  if (fitted) {
+    props.rcDestination = shown_ = FitPicture(area, size);
+    fitted = SUCCEEDED(update(thumb_, &props));
+  }
+  if (!fitted) End();
+  return fitted;
 }
 
 void Thumbnail::End() {
   if (!thumb_) return;
   if (const auto unreg = DWM(DwmUnregisterThumbnail)) unreg(thumb_);
   thumb_ = nullptr;
-  box_ = root_ = nullptr;
+  box_ = nullptr;
   shown_ = {};
 }

@@ -29,13 +29,12 @@ class Thumbnail {
   void End();
 
   explicit operator bool() const { return thumb_ != nullptr; }
-  HWND Source() const { return root_; }
   // Where the picture shows, in the form's client coordinates.
   const RECT& Shown() const { return shown_; }
 
  private:
   HANDLE thumb_ = nullptr;
-  HWND box_ = nullptr, root_ = nullptr;
+  HWND box_ = nullptr;
   RECT source_{};
   bool part_ = false;  // source_ is a part, not the whole window
   RECT shown_{};

@@ -6,22 +6,16 @@
 
 namespace testbed {
 
-struct DwmAsked {
-  HWND destination = nullptr, source = nullptr;  // of the last registering
-  RECT rcDestination{}, rcSource{};              // of the last update; rcSource empty when not set
-  bool visible = false;
-  int live = 0;                                  // registered and not yet unregistered
-};
-
-class FakeDwm {
- public:
-  // Where DWM cannot: no dwmapi, composition off, registering failing (Wine's E_NOTIMPL), the update failing.
+struct FakeDwm {
+  // Where DWM cannot: no dwmapi, composition off, registering failing (Wine 10's E_NOTIMPL), the update failing.
   enum Fault { kNone, kMissing, kCompositionOff, kRegisterFails, kUpdateFails };
   explicit FakeDwm(Fault fault = kNone);
   ~FakeDwm();
-  FakeDwm(const FakeDwm&) = delete;
-  FakeDwm& operator=(const FakeDwm&) = delete;
-  const DwmAsked& Asked() const;
+  Fault fault;
+  HWND destination = nullptr, source = nullptr;  // of the last registering
+  RECT rcDestination{}, rcSource{};              // of the last update; rcSource empty when not set
+  bool visible = false;
+  int live = 0;  // registered and not yet unregistered
 };
 
 }  // namespace testbed

@@ -184,6 +184,20 @@ LRESULT WINAPI DroppingSendTimeout(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT 
   return 0;
 }
 
+// While one lives, SetParent refuses as g_refusal says.
+struct Refusing {
+  Refusing() {
+    g_realSetParent = reinterpret_cast<decltype(g_realSetParent)>(
+        RedirectImport("SetParent", reinterpret_cast<void*>(&RefusingSetParent)));
+    g_realSendTimeout = reinterpret_cast<decltype(g_realSendTimeout)>(
+        RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(&DroppingSendTimeout)));
+  }
+  ~Refusing() {
+    RedirectImport("SetParent", reinterpret_cast<void*>(g_realSetParent));
+    RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
+  }
+};
+
 std::wstring NoticeText() {
   const HWND balloon = ShownToolTip(Tool{nullptr, GetCurrentProcessId(), nullptr}, true);
   return balloon ? TextOf(balloon) : std::wstring();
@@ -192,10 +206,7 @@ std::wstring NoticeText() {
 // "传输" takes a window whole or leaves it exactly as it was, says why, and
 // never waits long on a program that does not answer.
 TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
-  g_realSetParent = reinterpret_cast<decltype(g_realSetParent)>(
-      RedirectImport("SetParent", reinterpret_cast<void*>(&RefusingSetParent)));
-  g_realSendTimeout = reinterpret_cast<decltype(g_realSendTimeout)>(
-      RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(&DroppingSendTimeout)));
+  const Refusing refusing;
   ASSERT_TRUE(g_realSetParent && g_realSendTimeout);
   const struct {
     const char* what;
@@ -236,8 +247,6 @@ TEST(EmbedTransfer, AWindowNotTakenIsLeftAsItWasAndTheNoticeSaysWhy) {
     EXPECT_TRUE(TopLevel(t->main));
     EXPECT_TRUE(SameRect(WindowRectOf(t->main), before)) << Describe(t->main);
   }
-  RedirectImport("SetParent", reinterpret_cast<void*>(g_realSetParent));
-  RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
 // Windows that break when re-parented, picked themselves or inside one, are
@@ -258,7 +267,7 @@ TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
       Pick(*form, picked);
       form->OnTake();
       EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(Tip::BreaksWhenMoved); }, 2000));
-      EXPECT_EQ(dwm.Asked().live, 0);
+      EXPECT_EQ(dwm.live, 0);
       EXPECT_EQ(ParentOf(picked), parent);
       EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
     }
@@ -269,16 +278,13 @@ TEST(EmbedTransfer, WindowsThatBreakWhenMovedAreLeftWhereTheyAre) {
 // window that follows the box, and is itself never moved; "还原" and closing
 // end the picture. Through the command line it is the same, full screen.
 TEST(EmbedPicture, WindowsThatCannotBeTakenShowAsALivePictureThatFollowsTheBox) {
-  g_realSetParent = reinterpret_cast<decltype(g_realSetParent)>(
-      RedirectImport("SetParent", reinterpret_cast<void*>(&RefusingSetParent)));
-  g_realSendTimeout = reinterpret_cast<decltype(g_realSendTimeout)>(
-      RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(&DroppingSendTimeout)));
-  const struct { const wchar_t* cls; DWORD refusal; bool child, byCommandLine, closed; Tip said; } rows[] = {
-      {L"ApplicationFrameWindow", 0, false, false, false, Tip::BreaksShownLive},
-      {L"Windows.UI.Core.CoreWindow", 0, true, false, true, Tip::BreaksShownLive},
-      {L"WinUIDesktopWin32WindowClass", 0, false, false, true, Tip::BreaksShownLive},
-      {L"CASCADIA_HOSTING_WINDOW_CLASS", 0, false, true, false, Tip::BreaksShownLive},
-      {L"VistrelTarget", ERROR_ACCESS_DENIED, true, false, false, Tip::ElevatedShownLive},
+  const Refusing refusing;
+  const struct { const wchar_t* cls; DWORD refusal; bool child, byCommandLine, closed; } rows[] = {
+      {L"ApplicationFrameWindow", 0, false, false, false},
+      {L"Windows.UI.Core.CoreWindow", 0, true, false, true},
+      {L"WinUIDesktopWin32WindowClass", 0, false, false, true},
+      {L"CASCADIA_HOSTING_WINDOW_CLASS", 0, false, true, false},
+      {L"VistrelTarget", ERROR_ACCESS_DENIED, true, false, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(r.cls)) + (r.child ? ", a child" : ""));
@@ -290,53 +296,41 @@ TEST(EmbedPicture, WindowsThatCannotBeTakenShowAsALivePictureThatFollowsTheBox) 
     frmMain& f = *form;
     FakeDwm dwm;
     g_refusal = r.refusal;
-    if (r.byCommandLine) {
-      f.Wanted.cls = r.cls, f.Wanted.fullscreen = true;
-      f.LookForWanted();
-      EXPECT_TRUE(f.FullScreen());
-    } else {
-      Pick(f, picked);
-      f.OnTake();
-    }
-    EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(r.said); }, 2000));
-    EXPECT_EQ(dwm.Asked().destination, f.hWnd());
-    EXPECT_EQ(dwm.Asked().source, t->main);
+    f.Wanted.cls = r.cls, f.Wanted.fullscreen = true;
+    if (r.byCommandLine) f.LookForWanted();
+    else Pick(f, picked), f.OnTake();
+    EXPECT_EQ(f.FullScreen(), r.byCommandLine);
+    const Tip said = r.refusal ? Tip::ElevatedShownLive : Tip::BreaksShownLive;
+    EXPECT_TRUE(WaitUntil([&] { return NoticeText() == TipText(said); }, 2000));
+    EXPECT_EQ(dwm.destination, f.hWnd());
+    EXPECT_EQ(dwm.source, t->main);
     RECT part = r.child ? before : RECT{};
     OffsetRect(&part, -whole.left, -whole.top);
-    EXPECT_TRUE(EqualRect(&dwm.Asked().rcSource, r.child ? &part : &kNoRect));
-    auto follows = [&](const char* after) {
+    EXPECT_TRUE(EqualRect(&dwm.rcSource, r.child ? &part : &kNoRect));
+    const struct { const char* what; void (frmMain::*step)(); } steps[] = {
+        {"taken", nullptr}, {"Esc", &frmMain::LeaveFullScreen}, {"全屏", &frmMain::EnterFullScreen},
+        {"Esc", &frmMain::LeaveFullScreen}, {"暂停", &frmMain::OnFreeze}, {"继续", &frmMain::OnFreeze},
+        {"+", &frmMain::OnZoomIn}};
+    for (const auto& s : steps) {
+      if (s.step) (f.*s.step)();
       RECT box = ClientRectInScreen(f.picBox.hWnd());
       MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&box), 2);
-      const RECT fitted = FitPicture(box, r.child ? SIZE{WidthOf(part), HeightOf(part)} : SIZE{WidthOf(whole), HeightOf(whole)});
-      EXPECT_TRUE(EqualRect(&dwm.Asked().rcDestination, &fitted)) << after;
-      EXPECT_TRUE(dwm.Asked().visible) << after;
-    };
-    follows("taken");
-    for (auto step : {&frmMain::LeaveFullScreen, &frmMain::OnZoomIn, &frmMain::EnterFullScreen, &frmMain::LeaveFullScreen}) {
-      (f.*step)();
-      follows("a step");
+      const RECT fitted = FitPicture(box, SizeOf(r.child ? part : whole));
+      EXPECT_TRUE(EqualRect(&dwm.rcDestination, &fitted)) << s.what;
+      EXPECT_EQ(dwm.visible, !f.Frozen()) << s.what << ": hidden only over the still picture";
     }
-    const RECT shown = dwm.Asked().rcDestination;
-    f.OnZoomIn();
-    const RECT now = dwm.Asked().rcDestination;
-    EXPECT_EQ(f.Caption(), SizeCaption(static_cast<float>(WidthOf(now)), static_cast<float>(HeightOf(now))));
-    EXPECT_FALSE(EqualRect(&shown, &now)) << "a zoom that changed nothing proves nothing";
-    f.OnFreeze();
-    EXPECT_FALSE(dwm.Asked().visible) << "over the still picture";
-    f.OnFreeze();
-    follows("live again");
-    EXPECT_EQ(dwm.Asked().live, 1);
+    const RECT& shown = dwm.rcDestination;
+    EXPECT_EQ(f.Caption(), SizeCaption(static_cast<float>(WidthOf(shown)), static_cast<float>(HeightOf(shown))));
+    EXPECT_EQ(dwm.live, 1);
     if (r.closed) f.Close();
     else f.OnGiveBack();
-    EXPECT_EQ(dwm.Asked().live, 0) << (r.closed ? "closed" : "还原");
+    EXPECT_EQ(dwm.live, 0) << (r.closed ? "closed" : "还原");
     form.reset();
     g_refusal = 0;
     Pump(100);
     EXPECT_EQ(ParentOf(picked), r.child ? t->main : GetDesktopWindow());
     EXPECT_TRUE(SameRect(WindowRectOf(picked), before)) << Describe(picked);
   }
-  RedirectImport("SetParent", reinterpret_cast<void*>(g_realSetParent));
-  RedirectImport("SendMessageTimeoutW", reinterpret_cast<void*>(g_realSendTimeout));
 }
 
 // ---- release -------------------------------------------------------------------

@@ -1,12 +1,8 @@
-// The live picture of a window that cannot be taken: the fit, and what is
-// asked of DWM (faked: Wine draws no thumbnail and fails the calls).
+// The fit of the live picture of a window that cannot be taken; what is asked
+// of DWM is checked with the form (embed_test.cpp).
 #include <gtest/gtest.h>
 
-#include "fake_dwm.h"
-#include "testbed.h"
 #include "view/thumbnail.h"
-
-using namespace testbed;
 
 TEST(Thumbnail, FitsTheSourceIntoTheBoxWithItsOwnProportionsCentred) {
   const struct { RECT box; SIZE source; RECT fitted; } rows[] = {
@@ -23,18 +19,4 @@ TEST(Thumbnail, FitsTheSourceIntoTheBoxWithItsOwnProportionsCentred) {
     EXPECT_TRUE(EqualRect(&got, &r.fitted)) << r.source.cx << "x" << r.source.cy << ": " << got.left << ","
                                              << got.top << "-" << got.right << "," << got.bottom;
   }
-}
-
-// A part asked for (the crop) is the source rectangle, fitted with its own proportions.
-TEST(Thumbnail, ShowsThePartAskedFor) {
-  const HWND form = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, 0, 0, 0, 0);
-  const HWND box = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 30, 40, 320, 200, form, 0, 0, 0);
-  const RECT area{32, 42, 348, 238}, part{10, 20, 110, 220}, fitted = FitPicture(area, {100, 200});
-  FakeDwm dwm;
-  Thumbnail picture;
-  ASSERT_TRUE(picture.Start(box, form, area, &part));
-  EXPECT_EQ(dwm.Asked().destination, form);
-  EXPECT_TRUE(EqualRect(&dwm.Asked().rcSource, &part));
-  EXPECT_TRUE(EqualRect(&dwm.Asked().rcDestination, &fitted));
-  DestroyWindow(form);
 }
