@@ -127,6 +127,8 @@ class frmMain final : public rt::Form {
   void SetFrozen(bool frozen);
   void ShowLive();
   void Zoom(int step);
+  // Whether the picked window is inside the box, or its give-back is pending.
+  bool Holding() const;
   void FitTarget();
   // The box's client area in the form's, from the place it is given (a
   // layout batch may not have moved its window yet).

@@ -100,9 +100,9 @@ void frmMain::OnGiveBack() {
   picBox.SetVisible(true);
   // A window shown as a picture was never taken: only the picture ends.
   if (picture_) return picture_.End();
-  if (!picked_) return;
+  if (!Holding()) return;
   const HWND to = GiveBackParent(picked_, pickedParent_);
-  if (Answers(picked_, kAnswerAtOnceMs)) return (void)SetParent(picked_, to);
+  if (Answers(picked_, kAnswerAtOnceMs)) return (void)GiveBackTo(picked_, to);
   givingBack_ = {picked_, GetAncestor(picked_, GA_PARENT), to};
   WhenAnswers(picked_, hWnd(), kMsgProgramAnswered);
   SetTimer(hWnd(), kGiveBackTimer, kStillNotAnsweringMs, nullptr);
@@ -114,7 +114,13 @@ void frmMain::OnProgramAnswered(HWND window) {
   if (!window || window != givingBack_.window) return;
   const PendingGiveBack pending = givingBack_;
   givingBack_ = {};
-  if (GetAncestor(window, GA_PARENT) == pending.from) SetParent(window, pending.to);
+  if (GetAncestor(window, GA_PARENT) == pending.from) GiveBackTo(window, pending.to);
+}
+
+// Only a window inside the box is ours to move: one only picked, left alone
+// or already given back stays where and as it is.
+bool frmMain::Holding() const {
+  return picked_ && (GetAncestor(picked_, GA_PARENT) == picBox.hWnd() || picked_ == givingBack_.window);
 }
 
 void frmMain::OnStillNotAnswering() {
