@@ -7,6 +7,7 @@
 #include "view/embed.h"
 #include "view/esc_watch.h"
 #include "window/mover.h"
+#include "view/part_layer.h"
 
 namespace {
 
@@ -115,10 +116,11 @@ void frmMain::OnKeyPress(int& keyAscii) {
   if (keyAscii == 27) LeaveFullScreen();
 }
 
-void frmMain::OnAppMessage(UINT msg, WPARAM wp) {
+void frmMain::OnAppMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kMsgEscInProgram: OnEscInProgram(); break;
     case kMsgProgramAnswered: OnProgramAnswered(reinterpret_cast<HWND>(wp)); break;
+    case kMsgPartDrawn: OnPartDrawn(DrawnPart(wp, lp)); break;
     default: break;
   }
 }

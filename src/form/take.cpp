@@ -78,7 +78,10 @@ void frmMain::OnTake() {
   if (givingBack_.window == picked_) givingBack_ = {};  // the last press counts
   const TakeResult taken = TakeIntoBox(picked_, picBox.hWnd());
   switch (taken.outcome) {
-    case TakeOutcome::Taken: return FitTarget();
+    case TakeOutcome::Taken:
+      // A crop that leaves nothing of this window (the command line's) is said and dropped.
+      if (CropRefused(crop_)) crop_.reset();
+      return FitTarget();
     case TakeOutcome::NoWindow: return;
     case TakeOutcome::BreaksWhenMoved: return ShowUntaken(Tip::BreaksWhenMoved, Tip::BreaksShownLive);
     case TakeOutcome::NotResponding: return ShowNotice(cmdTake, TipText(Tip::NotResponding), kNotTakenNoticeMs);

@@ -38,7 +38,8 @@ constexpr const wchar_t* kTips[][2] = {
      L"handle, decimal or 0x hex\n"
      L"seconds to look (10; 0: once)\n"
      L"ratio, 0.2 to 5\n"
-     L"keys T F R P S: 2+ of ctrl+alt+shift+win (ctrl+alt+shift), or none\n"
+     L"keys T F R P S C D: 2+ of ctrl+alt+shift+win (ctrl+alt+shift), or none\n"
+     L"the program's content alone, less L,T,R,B pixels at its edges\n"
      L"then full screen\n"
      L"\"最前\" off\n"
      L"this text",
@@ -49,7 +50,8 @@ constexpr const wchar_t* kTips[][2] = {
      L"句柄，十进制或 0x 十六进制\n"
      L"找几秒（10；0：找一次）\n"
      L"宽高比，0.2 到 5\n"
-     L"T F R P S 键：ctrl+alt+shift+win 中两个以上（ctrl+alt+shift），或 none\n"
+     L"T F R P S C D 键：ctrl+alt+shift+win 中两个以上（ctrl+alt+shift），或 none\n"
+     L"只显示程序的内容，四边再去掉 L,T,R,B 像素\n"
      L"然后全屏\n"
      L"\"最前\"关闭\n"
      L"本说明"},
@@ -64,6 +66,11 @@ constexpr const wchar_t* kTips[][2] = {
     {L"This window belongs to a program running as administrator, so Vistrel shows a live picture of it instead; "
      L"use the window itself to work in it.",
      L"该窗口属于以管理员身份运行的程序，因此 Vistrel 改为显示它的实时画面；请在原窗口中操作它。"},
+    {L"That would leave nothing of the window to show; what it shows stays as it was.",
+     L"这样窗口就什么也不剩了；显示的内容保持不变。"},
+    // After "全屏"'s own tip and key, each followed by its key.
+    {L"; content only or the whole window: ", L"；只显示内容或整个窗口："},
+    {L"; draw the part to show: ", L"；画出要显示的部分："},
 };
 
 }  // namespace

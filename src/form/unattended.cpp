@@ -10,8 +10,9 @@
 namespace {
 
 // One hotkey per button; its id is its place here plus 1.
-constexpr wchar_t kHotKeyLetters[] = L"TFRPS";
-enum HotKey : int { kTake = 1, kFullScreen, kRestore, kPause, kScreenshot };
+constexpr wchar_t kHotKeyLetters[] = L"TFRPSCD";
+constexpr int kHotKeys = ARRAYSIZE(kHotKeyLetters) - 1;
+enum HotKey : int { kTake = 1, kFullScreen, kRestore, kPause, kScreenshot, kContentOnly, kDrawPart };
 
 constexpr UINT kLookMs = 250;
 constexpr UINT kNoticeMs = 10000;
@@ -30,6 +31,12 @@ void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
   Line text;
   text << tip;
   if (heldKeys_ & (1u << key)) KeyName(text << L" (", Wanted.HotKeys(), key) << L")";
+  // "全屏" also names the keys that choose what of the window it shows (C, D:
+  // their texts follow each other in the table).
+  for (int k = kContentOnly - 1; key == kFullScreen - 1 && k < kHotKeys; ++k)
+    if (heldKeys_ & (1u << k))
+      KeyName(text << TipText(static_cast<Tip>(static_cast<int>(Tip::ContentOnlyKey) + k - (kContentOnly - 1))),
+              Wanted.HotKeys(), k);
   button.SetToolTipText(text.Text());
 }
 
@@ -37,9 +44,10 @@ void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
 void frmMain::StartFromCommandLine() {
   if (Wanted.ratio) txtRatio.SetText(Wanted.ratio);
   if (Wanted.noTopmost) chkTopmost.SetValue(0);
+  if (Wanted.cropText) crop_ = Wanted.crop;
   Line skipped;
   const UINT mods = Wanted.HotKeys();
-  for (int i = 0; mods && i < 5; ++i) {
+  for (int i = 0; mods && i < kHotKeys; ++i) {
     if (RegisterHotKey(hWnd(), i + 1, mods | MOD_NOREPEAT, kHotKeyLetters[i])) heldKeys_ |= 1u << i;
     else KeyName(skipped << (skipped.Empty() ? L"" : L", "), mods, i);
   }
@@ -52,7 +60,7 @@ void frmMain::StartFromCommandLine() {
 }
 
 void frmMain::UnregisterHotKeys() {
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < kHotKeys; ++i)
     if (heldKeys_ & (1u << i)) UnregisterHotKey(hWnd(), i + 1);
   heldKeys_ = 0;
 }
@@ -108,6 +116,8 @@ void frmMain::OnHotKeyPressed(int id) {
     case kRestore: OnGiveBack(); break;
     case kPause: OnFreeze(); break;
     case kScreenshot: OnScreenshot(); break;
+    case kContentOnly: OnContentOnlySwitch(); break;
+    case kDrawPart: OnDrawPart(); break;
     default: break;
   }
 }

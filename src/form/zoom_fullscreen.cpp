@@ -8,13 +8,13 @@
 #include "view/fullscreen.h"
 #include "view/zoom.h"
 
-// The taken window at the box's client origin with the box's outer size in
-// whole pixels (the box keeps its size rounded half to even); a window the
-// tool does not hold is left alone.
+// The taken window, or the part the crop keeps, at the box's client origin
+// with the box's outer size in whole pixels (the box keeps its size rounded
+// half to even); a window the tool does not hold is left alone.
 void frmMain::FitTarget() {
   if (picture_) return (void)picture_.Fit(BoxArea());
   const RECT box = picBox.PixelRect();
-  if (Holding()) FitToBox(picked_, box.right - box.left, box.bottom - box.top);
+  if (Holding()) FitToBox(picked_, box.right - box.left, box.bottom - box.top, crop_);
 }
 
 RECT frmMain::BoxArea() const {

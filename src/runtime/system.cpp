@@ -56,21 +56,12 @@ bool Cloaked(HWND hwnd) {
   return get && SUCCEEDED(get(hwnd, 14 /* DWMWA_CLOAKED */, &cloaked, sizeof cloaked)) && cloaked;
 }
 
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 }  // namespace
 
-std::optional<RECT> ClientShownWhole(HWND hwnd) {
+std::optional<RECT> ClientUncovered(HWND hwnd) {
   RECT area{};
   if (!IsWindowVisible(hwnd) || !GetClientRect(hwnd, &area)) return std::nullopt;
   MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONULL), &info) || !Inside(area, info.rcMonitor))
-    return std::nullopt;
   for (HWND above = GetWindow(GetAncestor(hwnd, GA_ROOT), GW_HWNDPREV); above;
        above = GetWindow(above, GW_HWNDPREV)) {
     RECT rc, meet;

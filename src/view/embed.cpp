@@ -129,8 +129,22 @@ void GiveBackGuardedWindows() {
   running = false;
 }
 
-void FitToBox(HWND window, int width, int height) {
-  mover::Place(window, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+RECT ClientAreaIn(HWND window, HWND box) {
+  RECT client{};
+  GetClientRect(window, &client);
+  MapWindowPoints(window, box, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+void FitToBox(HWND window, int width, int height, const std::optional<Insets>& crop) {
+  Placement at{0, 0, width, height};
+  RECT outer;
+  // Reading a window's rectangles asks its program nothing.
+  if (crop && GetWindowRect(window, &outer)) {
+    if (const auto cropped = CroppedPlacement(outer, ClientAreaIn(window, nullptr), *crop, width, height))
+      at = *cropped;
+  }
+  mover::Place(window, at.x, at.y, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {
