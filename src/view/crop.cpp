@@ -6,7 +6,7 @@ bool Fits(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 }  // namespace
 
-std::optional<Placement> CroppedPlacement(const RECT& window, const RECT& client, const Insets& insets,
+std::optional<BoxPlace> CroppedPlacement(const RECT& window, const RECT& client, const Insets& insets,
                                           int32_t boxWidth, int32_t boxHeight) {
   // The frame as this window has it: a menu bar, a custom frame or none.
   const int64_t frameLeft = int64_t{client.left} - window.left, frameTop = int64_t{client.top} - window.top;
@@ -16,7 +16,7 @@ std::optional<Placement> CroppedPlacement(const RECT& window, const RECT& client
   const int64_t width = frameLeft + insets.left + boxWidth + insets.right + frameRight;
   const int64_t height = frameTop + insets.top + boxHeight + insets.bottom + frameBottom;
   if (!Fits(x) || !Fits(y) || !Fits(width) || !Fits(height)) return std::nullopt;
-  return Placement{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(width),
+  return BoxPlace{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(width),
                    static_cast<int32_t>(height)};
 }
 

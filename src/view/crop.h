@@ -15,7 +15,7 @@ struct Insets {
 
 // Where a window goes inside the box (relative to the box's client origin)
 // and its outer size.
-struct Placement {
+struct BoxPlace {
   int32_t x, y, width, height;
 };
 
@@ -25,7 +25,7 @@ struct Placement {
 // the same coordinates: the frame (title bar, menu, borders) is their
 // difference, whatever the program draws there. Empty when a size does not
 // fit 32 bits.
-std::optional<Placement> CroppedPlacement(const RECT& window, const RECT& client, const Insets& insets,
+std::optional<BoxPlace> CroppedPlacement(const RECT& window, const RECT& client, const Insets& insets,
                                           int32_t boxWidth, int32_t boxHeight);
 
 // Whether the insets leave at least a pixel of a client area this size.

@@ -137,7 +137,7 @@ RECT ClientAreaIn(HWND window, HWND box) {
 }
 
 void FitToBox(HWND window, int width, int height, const std::optional<Insets>& crop) {
-  Placement at{0, 0, width, height};
+  BoxPlace at{0, 0, width, height};
   RECT outer;
   // Reading a window's rectangles asks its program nothing.
   if (crop && GetWindowRect(window, &outer)) {

@@ -10,7 +10,7 @@ using namespace testbed;
 
 namespace {
 
-// Four whole numbers (Placement, Insets), or "none".
+// Four whole numbers (BoxPlace, Insets), or "none".
 template <class Four>
 std::string Text(const std::optional<Four>& v) {
   if (!v) return "none";
