@@ -163,10 +163,12 @@ int Form::WindowState() const {
 
 void Form::SetWindowState(int state) {
   if (state < 0 || state > 2) return;
+  // A hidden form takes the state when it is shown. A shown one that changes
+  // state lays its frame out anew, so a new frame of the batch comes with it.
+  const bool shown = hwnd_ && IsWindowVisible(hwnd_);
+  if (shown && WindowState() != state) framePending_ = false;
   pendingState_ = state;
-  // A hidden form takes the state when it is shown.
-  if (hwnd_ && IsWindowVisible(hwnd_))
-    ShowWindow(hwnd_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
+  if (shown) ShowWindow(hwnd_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
 }
 
 void Form::Show() {
