@@ -78,14 +78,17 @@ void frmMain::EnterFullScreen() {
   ShowTopRow(false);
   savedView_ = SavedView{Width(), Height(), picBox.Width(), picBox.Height(), picBox.Top(), picBox.Left()};
   fullScreen_ = true;
-  picBox.SetTop(0);
-  picBox.SetLeft(0);
-  // The monitor that holds the tool, which need not be the primary one.
-  const RECT monitor = rt::MonitorOf(hWnd());
-  if (const auto w = FullScreenWidth(monitor)) picBox.SetWidth(static_cast<float>(*w));
-  if (const auto h = FullScreenHeight(monitor)) picBox.SetHeight(static_cast<float>(*h));
-  SetBorderStyle(0);
-  SetCaption(Caption());
+  {
+    // The box and the frame are placed once, when all are set.
+    rt::LayoutBatch layout(*this);
+    picBox.SetTop(0);
+    picBox.SetLeft(0);
+    // The monitor that holds the tool, which need not be the primary one.
+    const RECT monitor = rt::MonitorOf(hWnd());
+    if (const auto w = FullScreenWidth(monitor)) picBox.SetWidth(static_cast<float>(*w));
+    if (const auto h = FullScreenHeight(monitor)) picBox.SetHeight(static_cast<float>(*h));
+    SetBorderStyle(0);
+  }
   SetWindowState(2);
   FitTarget();
   Show();
@@ -98,11 +101,11 @@ void frmMain::LeaveFullScreen() {
   StopWatchingEsc();
   if (!savedView_) return;
   fullScreen_ = false;
-  SetBorderStyle(2);
-  SetCaption(Caption());
-  SetWindowState(0);
-  // The form and the box are placed once, when all their sizes are set.
+  // The form, its frame and the box are placed once, when all their sizes
+  // are set; the restore lays out the new frame as it goes.
   rt::LayoutBatch layout(*this);
+  SetBorderStyle(2);
+  SetWindowState(0);
   SetWidth(savedView_->formWidth);
   SetHeight(savedView_->formHeight);
   ShowTopRow(true);

@@ -82,8 +82,10 @@ Control* Form::ControlById(int id) const {
 std::wstring Form::Caption() const { return hwnd_ ? WindowText(hwnd_) : std::wstring(); }
 
 void Form::SetCaption(std::wstring_view text) {
+  // Setting the same text again would only redraw the title bar.
+  if (!hwnd_ || Caption() == text) return;
   const std::wstring s = Owned(text);
-  if (hwnd_) SetWindowTextW(hwnd_, s.c_str());
+  SetWindowTextW(hwnd_, s.c_str());
 }
 
 float Form::Width() const {
@@ -128,10 +130,16 @@ void Form::EndLayout() {
   if (layoutDepth_ == 0 || --layoutDepth_ > 0) return;
   for (Control* c : controls_)
     if (c && c->placementPending_) c->ApplyPlacement();
-  if (sizePending_) {
-    sizePending_ = false;
-    SetOuterSize(pendingSize_.cx, pendingSize_.cy);
-  }
+  PlaceForm();
+}
+
+// The form's recorded size and frame, in one move.
+void Form::PlaceForm() {
+  if (!sizePending_ && !framePending_) return;
+  const UINT flags = (sizePending_ ? 0u : SWP_NOSIZE) | (framePending_ ? SWP_FRAMECHANGED : 0u);
+  sizePending_ = framePending_ = false;
+  SetWindowPos(hwnd_, nullptr, 0, 0, pendingSize_.cx, pendingSize_.cy,
+               flags | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetBorderStyle(int style) {
@@ -142,9 +150,10 @@ void Form::SetBorderStyle(int style) {
   LONG_PTR s = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   s = style == 0 ? (s & ~kFrame) : (s | kFrame);
   SetWindowLongPtrW(hwnd_, GWL_STYLE, s);
-  // The new frame takes effect on the live window at once.
-  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The new frame takes effect on the live window at once, or with the
+  // batch's one move: a frame redrawn at every step costs a repaint each.
+  framePending_ = true;
+  if (!LayoutDeferred()) PlaceForm();
 }
 
 int Form::WindowState() const {
@@ -154,10 +163,12 @@ int Form::WindowState() const {
 
 void Form::SetWindowState(int state) {
   if (state < 0 || state > 2) return;
+  // A hidden form takes the state when it is shown. A shown one that changes
+  // state lays its frame out anew, so a new frame of the batch comes with it.
+  const bool shown = hwnd_ && IsWindowVisible(hwnd_);
+  if (shown && WindowState() != state) framePending_ = false;
   pendingState_ = state;
-  // A hidden form takes the state when it is shown.
-  if (hwnd_ && IsWindowVisible(hwnd_))
-    ShowWindow(hwnd_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
+  if (shown) ShowWindow(hwnd_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
 }
 
 void Form::Show() {

@@ -356,9 +356,10 @@ class Form {
   // Key preview, Tab order and the form's keys; true when the message was used.
   bool PreTranslate(MSG& msg);
 
-  // While a batch is open, geometry set on the form and its controls is
-  // recorded (and reads give the recorded values) and reaches the windows
-  // once, when the outermost batch closes: one move per window per step.
+  // While a batch is open, geometry set on the form and its controls, and
+  // the form's new frame, are recorded (and reads give the recorded values)
+  // and reach the windows once, when the outermost batch closes: one move
+  // per window per step.
   void BeginLayout() { ++layoutDepth_; }
   void EndLayout();
   bool LayoutDeferred() const { return layoutDepth_ > 0; }
@@ -375,6 +376,7 @@ class Form {
   void ApplyCursor() const;
 
   bool SetOuterSize(int width, int height);
+  void PlaceForm();
   // The tooltip control, made when the pointer first comes over the form so
   // that start-up does not pay for it; then the tools of every control with a text.
   void EnsureToolTips();
@@ -388,6 +390,7 @@ class Form {
 
   int layoutDepth_ = 0;
   bool sizePending_ = false;
+  bool framePending_ = false;
   SIZE pendingSize_{};
   int borderStyle_ = 2;
   int pendingState_ = 0;

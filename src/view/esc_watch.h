@@ -7,8 +7,9 @@
 // Watches the keyboard for Esc on behalf of `form` until StopWatchingEsc:
 // a low-level hook on a thread of its own that passes every key on, keeps
 // none, and only posts `message` to the form when Esc goes to a window of
-// another thread inside the active form. Stopping ends the thread, however
-// far its start had come.
+// another thread inside the active form. The thread is kept for the next
+// watch, without its hook; one that does not answer in time is told to end
+// whenever it gets going, and leaves no hook.
 void WatchEsc(HWND form, UINT message);
 void StopWatchingEsc();
 bool WatchingEsc();

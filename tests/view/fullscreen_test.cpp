@@ -154,14 +154,16 @@ class FullScreen : public testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(form_->hWnd()) && Framed(form_->hWnd()); }, kWait));
   }
 
-  // The normal view as a person sees it: the form's outer size, the box's
-  // place in the form, and the target's place in the box.
+  // The normal view as a person sees it: the form's outer size and its
+  // client area within it (the frame), the box's place in the form, and the
+  // target's place in the box.
   struct View {
-    RECT form, box, target;
+    RECT form, client, box, target;
   };
   View Now() {
-    const RECT f = WindowRectOf(form_->hWnd());
+    const RECT f = WindowRectOf(form_->hWnd()), c = ClientRectInScreen(form_->hWnd());
     return {{0, 0, WidthOf(f), HeightOf(f)},
+            {c.left - f.left, c.top - f.top, c.right - f.left, c.bottom - f.top},
             RectIn(form_->picBox.hWnd(), form_->hWnd()),
             RectIn(target_->main, form_->picBox.hWnd())};
   }
@@ -170,6 +172,7 @@ class FullScreen : public testing::Test {
     WaitUntil([&] { return SameRect(Now().target, want.target); }, kWait);
     const View now = Now();
     EXPECT_TRUE(SameRect(now.form, want.form)) << WidthOf(now.form) << "x" << HeightOf(now.form);
+    EXPECT_TRUE(SameRect(now.client, want.client)) << "client at " << now.client.left << "," << now.client.top;
     EXPECT_TRUE(SameRect(now.box, want.box));
     EXPECT_TRUE(SameRect(now.target, want.target));
   }
