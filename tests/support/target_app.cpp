@@ -6,6 +6,7 @@
 //   --ansi-title HEX  caption as raw ANSI bytes, set with SetWindowTextA
 //   --no-title        empty caption
 //   --x N --y N --w N --h N   outer rectangle in screen pixels
+//   --maximized       shows its main window maximised (its normal place as given)
 //   --children        adds a BUTTON "OK" and an EDIT
 //   --popup           adds "Palette", a tool window the main window owns, left of it
 //   --session-log PATH   appends a line to PATH for each WM_QUERYENDSESSION and
@@ -85,7 +86,7 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* title = L"Target window";
   const wchar_t* ansiHex = nullptr;
   const wchar_t* className = L"VistrelTarget";
-  bool children = false, popup = false;
+  bool children = false, popup = false, maximized = false;
   int x = 100, y = 100, w = 320, h = 240;
   for (int i = 1; i < argc; ++i) {
     std::wstring a = argv[i];
@@ -94,6 +95,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (a == L"--ansi-title" && hasValue) ansiHex = argv[++i];
     else if (a == L"--no-title") title = L"";
     else if (a == L"--children") children = true;
+    else if (a == L"--maximized") maximized = true;
     else if (a == L"--popup") popup = true;
     else if (a == L"--session-log" && hasValue) g_sessionLog = argv[++i];
     else if (a == L"--refuse-end") g_refuseEnd = true;
@@ -134,7 +136,7 @@ int wmain(int argc, wchar_t** argv) {
                                                WS_POPUP | WS_CAPTION | WS_VISIBLE, x - 170, y, 160, 120,
                                                g_main, nullptr, inst, nullptr)
                              : nullptr;
-  ShowWindow(g_main, SW_SHOW);
+  ShowWindow(g_main, maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
   UpdateWindow(g_main);
 
   std::printf("hwnd=%ld button=%ld edit=%ld popup=%ld\n", AsLong(g_main), AsLong(button), AsLong(edit),
