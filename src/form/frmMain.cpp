@@ -6,6 +6,7 @@
 #include "runtime/convert.h"
 #include "view/embed.h"
 #include "view/esc_watch.h"
+#include "window/mover.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ void frmMain::OnDestroying() {
   GiveBackBorrowedWindows(hWnd());
   StopWatchingEsc();
   UnregisterHotKeys();
+  mover::Stop();
 }
 
 void frmMain::OnHotKey(int id) { OnHotKeyPressed(id); }

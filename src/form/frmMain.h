@@ -126,6 +126,8 @@ class frmMain final : public rt::Form {
   void SetFrozen(bool frozen);
   void ShowLive();
   void Zoom(int step);
+  // Whether the picked window is inside the box, or its give-back is pending.
+  bool Holding() const;
   void FitTarget();
   void ShowTopRow(bool show);
   bool FillStillBox();

@@ -4,6 +4,7 @@
 #include "runtime/convert.h"
 #include "view/embed.h"
 #include "view/esc_watch.h"
+#include "window/mover.h"
 
 // Errors ignored: each step stands alone.
 void frmMain::SetStartValues() {
@@ -22,11 +23,13 @@ void frmMain::OnTopmostSwitch() {
   SetWindowPos(hWnd(), where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-// The picked window goes back to the parent recorded with it; closing gives
-// back on its own, so a "还原" still waiting is dropped.
+// The picked window, while the tool holds it, goes back to the parent
+// recorded with it; closing gives back on its own, so a "还原" still waiting
+// is dropped.
 void frmMain::GiveBackOnClose() {
+  const bool held = Holding();
   givingBack_ = {};
-  if (picked_) SetParent(picked_, GiveBackParent(picked_, pickedParent_));
+  if (held) GiveBackTo(picked_, GiveBackParent(picked_, pickedParent_));
 }
 
 // ---- The end of the session -------------------------------------------------
@@ -64,6 +67,8 @@ void frmMain::OnEndSession(LPARAM reason) {
   StopWatchingEsc();
   GiveBackOnClose();
   GiveBackBorrowedWindows(hWnd());
+  // Their places are asked before their programs hear of the end.
+  mover::Stop();
   for (int i = 0; i < n; ++i)
     if (IsWindow(borrowed[i]) && GetAncestor(borrowed[i], GA_ROOT) != hWnd())
       SendMessageTimeoutW(borrowed[i], WM_ENDSESSION, TRUE, reason, SMTO_ABORTIFHUNG, kSessionAnswerMs, nullptr);

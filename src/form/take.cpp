@@ -89,9 +89,9 @@ void frmMain::OnTake() {
 // answer has its window back only once it answers; meanwhile the tool is free.
 void frmMain::OnGiveBack() {
   picBox.SetVisible(true);
-  if (!picked_) return;
+  if (!Holding()) return;
   const HWND to = GiveBackParent(picked_, pickedParent_);
-  if (Answers(picked_, kAnswerAtOnceMs)) return (void)SetParent(picked_, to);
+  if (Answers(picked_, kAnswerAtOnceMs)) return (void)GiveBackTo(picked_, to);
   givingBack_ = {picked_, GetAncestor(picked_, GA_PARENT), to};
   WhenAnswers(picked_, hWnd(), kMsgProgramAnswered);
   SetTimer(hWnd(), kGiveBackTimer, kStillNotAnsweringMs, nullptr);
@@ -103,7 +103,13 @@ void frmMain::OnProgramAnswered(HWND window) {
   if (!window || window != givingBack_.window) return;
   const PendingGiveBack pending = givingBack_;
   givingBack_ = {};
-  if (GetAncestor(window, GA_PARENT) == pending.from) SetParent(window, pending.to);
+  if (GetAncestor(window, GA_PARENT) == pending.from) GiveBackTo(window, pending.to);
+}
+
+// Only a window inside the box is ours to move: one only picked, left alone
+// or already given back stays where and as it is.
+bool frmMain::Holding() const {
+  return picked_ && (GetAncestor(picked_, GA_PARENT) == picBox.hWnd() || picked_ == givingBack_.window);
 }
 
 void frmMain::OnStillNotAnswering() {

@@ -9,10 +9,11 @@
 #include "view/zoom.h"
 
 // The taken window at the box's client origin with the box's outer size in
-// whole pixels (the box keeps its size rounded half to even).
+// whole pixels (the box keeps its size rounded half to even); a window the
+// tool does not hold is left alone.
 void frmMain::FitTarget() {
   const RECT box = picBox.PixelRect();
-  FitToBox(picked_, box.right - box.left, box.bottom - box.top);
+  if (Holding()) FitToBox(picked_, box.right - box.left, box.bottom - box.top);
 }
 
 // ---- Zoom -----------------------------------------------------------------------

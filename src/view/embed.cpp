@@ -5,28 +5,33 @@
 
 #include "view/esc_watch.h"
 #include "view/forwarding.h"
+#include "view/placement.h"
 #include "window/Window.h"
+#include "window/mover.h"
 
 namespace {
 
 struct Origin {
   HWND window;
   HWND parent;  // nullptr: it was top-level
+  Placement placement;
 };
-Origin g_origins[kMostBorrowed];
+// Made with the first take: a zeroed static table would cost the exe its size.
+Origin* g_origins = nullptr;
 int g_originCount = 0;
 HWND g_guardedHost = nullptr;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 
-HWND OriginOf(HWND window) {
+const Origin* OriginOf(HWND window) {
   for (int i = 0; i < g_originCount; ++i)
-    if (g_origins[i].window == window) return g_origins[i].parent;
+    if (g_origins[i].window == window) return &g_origins[i];
   return nullptr;
 }
 
 // Where a borrowed window goes back to: never into a window that dies with us.
 HWND HomeOf(HWND window) {
-  const HWND parent = OriginOf(window);
+  const Origin* origin = OriginOf(window);
+  const HWND parent = origin ? origin->parent : nullptr;
   return parent && IsWindow(parent) && !OfThisProcess(parent) ? parent : nullptr;
 }
 
@@ -43,7 +48,7 @@ void WalkBorrowed(HWND ours, HWND* found, int& count) {
     } else {
       const HWND home = HomeOf(child);
       // A home that refuses it (now inside it, or gone meanwhile): top-level.
-      if (SetParent(child, home) || (home && SetParent(child, nullptr))) ++count;
+      if (GiveBackTo(child, home) || (home && GiveBackTo(child, nullptr))) ++count;
     }
     child = next;
   }
@@ -69,19 +74,34 @@ HWND GiveBackParent(HWND window, HWND recorded) {
   return !child && recorded && recorded == GetWindow(window, GW_OWNER) ? nullptr : recorded;
 }
 
-void RememberOrigin(HWND window, HWND parent) {
-  if (!IsWindow(window)) return;
-  for (int i = 0; i < g_originCount; ++i)
-    if (g_origins[i].window == window) return;  // the first embedding counts
+void RememberOrigin(HWND window, HWND parent, const Placement& placement) {
+  if (!g_origins) g_origins = static_cast<Origin*>(HeapAlloc(GetProcessHeap(), 0, kMostBorrowed * sizeof(Origin)));
+  if (!IsWindow(window) || !g_origins) return;
   if (parent == GetDesktopWindow()) parent = nullptr;
+  const Origin noted{window, parent, placement};
+  for (int i = 0; i < g_originCount; ++i)
+    if (g_origins[i].window == window) {
+      // Taken again from inside us, the first record counts; back home meanwhile, it is noted anew.
+      if (!parent || !OfThisProcess(parent)) g_origins[i] = noted;
+      return;
+    }
   // Reuse the slot of a window that is gone, so the table stays small.
   for (int i = 0; i < g_originCount; ++i)
     if (!IsWindow(g_origins[i].window)) {
-      g_origins[i] = {window, parent};
+      g_origins[i] = noted;
       return;
     }
   // A window the full table cannot note goes back top-level, which keeps it alive.
-  if (g_originCount < static_cast<int>(ARRAYSIZE(g_origins))) g_origins[g_originCount++] = {window, parent};
+  if (g_originCount < kMostBorrowed) g_origins[g_originCount++] = noted;
+}
+
+bool GiveBackTo(HWND window, HWND parent) {
+  if (!SetParent(window, parent)) return false;
+  // Only at home: not inside one of ours, nor a child control that could not go home.
+  const Origin* origin = OriginOf(window);
+  if (origin && (!parent || !OfThisProcess(parent)) && origin->placement.child == (parent != nullptr))
+    PutBack(window, origin->placement);
+  return true;
 }
 
 int GiveBackBorrowedWindows(HWND host) { return WalkHost(host, nullptr); }
@@ -105,13 +125,12 @@ void GiveBackGuardedWindows() {
   // A dying thread that still hooks the keyboard would hold every key up.
   StopWatchingEsc();
   GiveBackBorrowedWindows(g_guardedHost);
+  mover::Stop();
   running = false;
 }
 
 void FitToBox(HWND window, int width, int height) {
-  if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-    return (void)MoveWindow(window, 0, 0, width, height, TRUE);
-  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_ASYNCWINDOWPOS | SWP_NOZORDER | SWP_NOACTIVATE);
+  mover::Place(window, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {
@@ -171,12 +190,13 @@ TakeResult TakeIntoBox(HWND window, HWND box) {
   if (BreaksWhenMoved(window)) return {TakeOutcome::BreaksWhenMoved, 0};
   if (!Answers(window, kAnswerMs)) return {TakeOutcome::NotResponding, 0};
   const HWND origin = GetAncestor(window, GA_PARENT);
+  const Placement before = NotePlacement(window);
   if (!SetParent(window, box)) {
     const DWORD error = GetLastError();
     // A handle that names no window has nothing to keep safe and nothing to say.
     return {IsWindow(window) ? TakeOutcome::Refused : TakeOutcome::NoWindow, error};
   }
-  RememberOrigin(window, origin);
+  RememberOrigin(window, origin, before);
   forwarding::Install(window);
   return {TakeOutcome::Taken, 0};
 }

@@ -18,14 +18,14 @@ struct TakeResult {
   DWORD error;
 };
 
-// All or nothing: the window is re-parented into `box` (noting where it came
-// from the first time) and, when it is of our own process, given the
+// All or nothing: the window is re-parented into `box` (noting where and as
+// it was, unless it comes from inside one of our windows) and, when it is of our own process, given the
 // forwarding procedure. It is not sized: FitToBox does that.
 TakeResult TakeIntoBox(HWND window, HWND box);
 
 // The fit: the window at its parent's client origin with the given size.
-// Another thread's window is only asked, so no caller waits for its program:
-// it takes the size when it answers, the last one asked last.
+// Another thread's window is asked through the mover, so no caller waits for
+// its program: it takes the size when it answers, the last one asked last.
 void FitToBox(HWND window, int width, int height);
 
 // The parent a window goes back to, given the one recorded when it was
@@ -42,13 +42,20 @@ bool Answers(HWND window, UINT ms);
 // has answered; never waits.
 void WhenAnswers(HWND window, HWND notify, UINT message);
 
-// Notes `parent` as the one a window had before it was first taken.
-void RememberOrigin(HWND window, HWND parent);
+// Notes `parent` and `placement` as what a window had before it was taken
+// from outside our windows; a take from inside them keeps the first record.
+struct Placement;
+void RememberOrigin(HWND window, HWND parent, const Placement& placement);
+
+// Re-parents `window` to `parent` (nullptr: top-level) and, when that worked,
+// asks for the style words and placement noted at its take back. Waits for
+// the window's program, as SetParent does; the rest goes through the mover.
+bool GiveBackTo(HWND window, HWND parent);
 
 // Gives every window of another process that sits in `host` or in one of our
 // windows inside it back to the parent it had when it was first taken;
-// top-level when that parent is gone or is ours (ours die with us). Windows
-// are neither moved nor restyled. Returns how many were given back.
+// top-level when that parent is gone or is ours (ours die with us), and
+// where and as it was there. Returns how many were given back.
 int GiveBackBorrowedWindows(HWND host);
 
 // As many borrowed windows as the tool notes the origin of.
@@ -63,6 +70,7 @@ int BorrowedWindows(HWND host, HWND (&found)[kMostBorrowed]);
 // (and removes the Esc watch of full screen).
 void GuardBorrowedWindows(HWND host);
 
-// Gives back what GuardBorrowedWindows watches, and takes the tool's watch
-// off the keyboard; for paths that end the process on their own.
+// Gives back what GuardBorrowedWindows watches, takes the tool's watch off
+// the keyboard and lets the mover finish; for paths that end the process on
+// their own.
 void GiveBackGuardedWindows();

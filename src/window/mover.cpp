@@ -23,7 +23,8 @@ constexpr int kMostWaiting = 128;
 constexpr DWORD kStopMs = 1000;
 
 SRWLOCK g_lock = SRWLOCK_INIT;
-Request g_waiting[kMostWaiting];
+// Made once, with the first mover: a zeroed static array would cost the exe its size.
+Request* g_waiting = nullptr;
 int g_count = 0;
 bool g_running = false, g_stopping = false;
 DWORD g_threadId = 0;
@@ -69,6 +70,7 @@ DWORD WINAPI Run(LPVOID) {
 bool Hand(const Request& r) {
   if (GetWindowThreadProcessId(r.window, nullptr) == GetCurrentThreadId()) return CarryOut(r, true), true;
   AcquireSRWLockExclusive(&g_lock);
+  if (!g_waiting) g_waiting = static_cast<Request*>(HeapAlloc(GetProcessHeap(), 0, kMostWaiting * sizeof(Request)));
   // The one this replaces goes, and the newest takes its turn behind the rest.
   for (int i = 0; i < g_count; ++i)
     if (g_waiting[i].kind == r.kind && g_waiting[i].window == r.window &&
@@ -77,7 +79,7 @@ bool Hand(const Request& r) {
       --g_count;
       break;
     }
-  bool handed = g_count < kMostWaiting;
+  bool handed = g_waiting && g_count < kMostWaiting;
   if (handed) g_waiting[g_count++] = r;
   if (handed && !g_running) {
     if (!g_wake) g_wake.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
