@@ -200,8 +200,9 @@ TEST_F(HostedForm, TabVisitsFocusableControlsInTabIndexOrder) {
   }
 }
 
-// Closing gives the picked window back to the parent recorded at the pick;
-// the hidden panel only shows it, so what its text says decides nothing.
+// Closing gives the picked window, held in the box, back to the parent
+// recorded at the pick; the hidden panel only shows it, so what its text
+// says decides nothing.
 TEST(FormClose, GivesBackToTheParentRecordedAtThePick) {
   auto target = StartTarget(L"--title Closing --x 40 --y 40 --w 200 --h 150 --children");
   auto host = StartTarget(L"--title Host --x 40 --y 600 --w 300 --h 300");
@@ -210,7 +211,7 @@ TEST(FormClose, GivesBackToTheParentRecordedAtThePick) {
     auto form = std::make_unique<frmMain>();
     form->SetStartValues();
     form->RecordPick(target->edit);
-    SetParent(target->edit, host->main);  // wherever it is by then
+    SetParent(target->edit, form->picBox.hWnd());  // held, however it came there
     form->txtParent.SetText(text);
     form->Close();
     Pump(50);
