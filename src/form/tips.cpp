@@ -38,7 +38,8 @@ constexpr const wchar_t* kTips[][2] = {
      L"handle, decimal or 0x hex\n"
      L"seconds to look (10; 0: once)\n"
      L"ratio, 0.2 to 5\n"
-     L"keys T F R P S: 2+ of ctrl+alt+shift+win (ctrl+alt+shift), or none\n"
+     L"keys T F R P S C D: 2+ of ctrl+alt+shift+win (ctrl+alt+shift), or none\n"
+     L"the program's content alone, less L,T,R,B pixels at its edges\n"
      L"then full screen\n"
      L"\"最前\" off\n"
      L"this text",
@@ -49,7 +50,8 @@ constexpr const wchar_t* kTips[][2] = {
      L"句柄，十进制或 0x 十六进制\n"
      L"找几秒（10；0：找一次）\n"
      L"宽高比，0.2 到 5\n"
-     L"T F R P S 键：ctrl+alt+shift+win 中两个以上（ctrl+alt+shift），或 none\n"
+     L"T F R P S C D 键：ctrl+alt+shift+win 中两个以上（ctrl+alt+shift），或 none\n"
+     L"只显示程序的内容，四边再去掉 L,T,R,B 像素\n"
      L"然后全屏\n"
      L"\"最前\"关闭\n"
      L"本说明"},

@@ -43,6 +43,24 @@ bool Ratio(const wchar_t* s) {
   return r && AspectAccepted(AspectFromRatio(*r));
 }
 
+// "content", or four whole numbers, comma-separated: left, top, right, bottom.
+bool Crop(const wchar_t* s, Insets& insets) {
+  insets = {};
+  const wchar_t* content = After(s, L"content", true);
+  if (content && !*content) return true;
+  int32_t* const sides[] = {&insets.left, &insets.top, &insets.right, &insets.bottom};
+  for (int32_t* side : sides) {
+    wchar_t digits[9] = {};
+    int n = 0;
+    while (*s && *s != L',' && n < 8) digits[n++] = *s++;
+    uint32_t v = 0;
+    if (!Number(digits, 10, v)) return false;
+    *side = static_cast<int32_t>(v);
+    if (side != sides[3] && *s++ != L',') return false;
+  }
+  return !*s;
+}
+
 }  // namespace
 
 const wchar_t kModifierNames[4][6] = {L"Ctrl", L"Alt", L"Shift", L"Win"};
@@ -69,13 +87,16 @@ bool ParseModifiers(const wchar_t* text, UINT& mods) {
 // Past the names that the usage shows, the other ways to ask for it.
 const wchar_t kOptionNames[] =
     L"--title TEXT\n--class NAME\n--exe FILE\n--hwnd N\n--wait SECONDS\n--ratio R\n--hotkeys MODS\n"
+    L"--crop content|L,T,R,B\n"
     L"--fullscreen\n--no-topmost\n--help\n-h\n/?\n";
 
 CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
-  // Where the first seven keep their values.
-  static const wchar_t* Options::* const kValues[] = {&Options::title, &Options::cls, &Options::exe,
-                                                      &Options::hwndText, &Options::waitText, &Options::ratio,
-                                                      &Options::hotkeysText};
+  // Where the first eight keep their values.
+  static const wchar_t* Options::* const kValues[] = {&Options::title,   &Options::cls,
+                                                      &Options::exe,     &Options::hwndText,
+                                                      &Options::waitText, &Options::ratio,
+                                                      &Options::hotkeysText, &Options::cropText};
+  constexpr int kWithValue = ARRAYSIZE(kValues);
   CommandLine line{};
   Options& o = line.options;
   for (int i = 1; i < argc; ++i) {
@@ -87,19 +108,20 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
       if (rest && !*rest) break;
       while (*name++ != L'\n') {}
     }
-    // The first seven take the next argument as their value.
-    const wchar_t* v = k < 7 && i + 1 < argc ? argv[i + 1] : L"";
-    if (k < 7) o.*kValues[k] = v;
-    bool ok = k >= 7 || *v;
+    // The first eight take the next argument as their value.
+    const wchar_t* v = k < kWithValue && i + 1 < argc ? argv[i + 1] : L"";
+    if (k < kWithValue) o.*kValues[k] = v;
+    bool ok = k >= kWithValue || *v;
     switch (k) {
       case 3: ok = ok && Handle(v, o.hwnd); break;
       case 4: ok = ok && Number(v, 10, o.wait); break;
       case 5: ok = ok && Ratio(v); break;
       case 6: ok = ok && ParseModifiers(v, o.hotkeys); break;
-      case 7: o.fullscreen = true; break;
-      case 8: o.noTopmost = true; break;
-      case 9: case 10: case 11: o.help = true; return line;
-      case 12: ok = false; break;
+      case 7: ok = ok && Crop(v, o.crop); break;
+      case 8: o.fullscreen = true; break;
+      case 9: o.noTopmost = true; break;
+      case 10: case 11: case 12: o.help = true; return line;
+      case 13: ok = false; break;
       default: break;
     }
     if (!ok) {
@@ -107,7 +129,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv) {
       line.badValue = *v != 0;
       return line;
     }
-    i += k < 7;
+    i += k < kWithValue;
   }
   return line;
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "view/crop.h"
+
 // How long the command line's window is looked for unless --wait says.
 inline constexpr uint32_t kDefaultWaitSeconds = 10;
 
@@ -19,9 +21,11 @@ struct Options {
   const wchar_t* waitText;
   const wchar_t* ratio;  // as typed
   const wchar_t* hotkeysText;
+  const wchar_t* cropText;
   int32_t hwnd;  // read from hwndText
   uint32_t wait;
   UINT hotkeys;  // read from hotkeysText; 0 for "none"
+  Insets crop;   // read from cropText; all zero for "content"
   bool fullscreen, noTopmost, help;
 
   bool WantsWindow() const { return title || cls || exe || hwndText; }
@@ -42,7 +46,7 @@ CommandLine ParseCommandLine(int argc, const wchar_t* const* argv);
 // "none" for 0; false for anything else.
 bool ParseModifiers(const wchar_t* text, UINT& mods);
 
-// A line per option: its name and, for the first seven, its value's.
+// A line per option: its name and, for the first eight, its value's.
 extern const wchar_t kOptionNames[];
 
 // The modifiers as hotkeys are written ("Ctrl+Alt+Shift+F"; --hotkeys takes

@@ -15,7 +15,10 @@ std::string Read(std::vector<const wchar_t*> args) {
   if (l.bad) return "bad " + std::to_string(l.bad) + (l.badValue ? " with its value" : "");
   return o.help ? "help"
                 : "wait " + std::to_string(o.WaitSeconds()) + " mods " + std::to_string(o.HotKeys()) + " hwnd " +
-                      std::to_string(o.hwnd) + (o.fullscreen ? " full" : "") + (o.noTopmost ? " low" : "");
+                      std::to_string(o.hwnd) + (o.fullscreen ? " full" : "") + (o.noTopmost ? " low" : "") +
+                      (o.cropText ? " crop " + std::to_string(o.crop.left) + "," + std::to_string(o.crop.top) +
+                                        "," + std::to_string(o.crop.right) + "," + std::to_string(o.crop.bottom)
+                                  : "");
 }
 
 TEST(CommandLineParse, ReadsEachOptionAndNamesTheWrongOne) {
@@ -24,6 +27,14 @@ TEST(CommandLineParse, ReadsEachOptionAndNamesTheWrongOne) {
       {{L"--title", L"Cam", L"--exe", L"c.exe", L"--wait", L"0", L"--fullscreen", L"--no-topmost"}, "wait 0 mods 7 hwnd 0 full low"},
       {{L"--hwnd", L"0x1A2b", L"--hotkeys", L"WIN+ctrl+alt", L"--ratio", L"2.5"}, "wait 10 mods 11 hwnd 6699"},
       {{L"--hwnd", L"-42", L"--hotkeys", L"none"}, "wait 10 mods 0 hwnd -42"},
+      {{L"--crop", L"Content", L"--fullscreen"}, "wait 10 mods 7 hwnd 0 full crop 0,0,0,0"},
+      {{L"--crop", L"0,12,99999999,7"}, "wait 10 mods 7 hwnd 0 crop 0,12,99999999,7"},
+      {{L"--crop", L"1,2,3"}, "bad 1 with its value"},
+      {{L"--crop", L"1,2,3,4,"}, "bad 1 with its value"},
+      {{L"--crop", L"1,-2,3,4"}, "bad 1 with its value"},
+      {{L"--crop", L"1, 2,3,4"}, "bad 1 with its value"},
+      {{L"--crop", L"1,2,3,123456789"}, "bad 1 with its value"},
+      {{L"--fullscreen", L"--crop"}, "bad 2"},
       {{L"--class", L"X", L"--bogus", L"1"}, "bad 3"},
       {{L"--title"}, "bad 1"},
       {{L"--wait", L"soon"}, "bad 1 with its value"},
