@@ -35,6 +35,11 @@ inline constexpr ScreenInfo Screen{};
 // (the nearest one when it is on none).
 RECT MonitorOf(HWND hwnd);
 
+// The window's client area in screen pixels, wherever it lies, when no
+// visible top-level window above its own, uncloaked by DWM, meets it. Empty
+// otherwise.
+std::optional<RECT> ClientUncovered(HWND hwnd);
+
 // The window's client area in screen pixels when the screen as composed shows
 // all of it: it lies on one monitor and no visible top-level window above its
 // own, uncloaked by DWM, meets it. Empty otherwise.

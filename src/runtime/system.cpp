@@ -63,14 +63,10 @@ bool Inside(const RECT& inner, const RECT& outer) {
 
 }  // namespace
 
-std::optional<RECT> ClientShownWhole(HWND hwnd) {
+std::optional<RECT> ClientUncovered(HWND hwnd) {
   RECT area{};
   if (!IsWindowVisible(hwnd) || !GetClientRect(hwnd, &area)) return std::nullopt;
   MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONULL), &info) || !Inside(area, info.rcMonitor))
-    return std::nullopt;
   for (HWND above = GetWindow(GetAncestor(hwnd, GA_ROOT), GW_HWNDPREV); above;
        above = GetWindow(above, GW_HWNDPREV)) {
     RECT rc, meet;
@@ -78,6 +74,16 @@ std::optional<RECT> ClientShownWhole(HWND hwnd) {
         !Cloaked(above))
       return std::nullopt;
   }
+  return area;
+}
+
+std::optional<RECT> ClientShownWhole(HWND hwnd) {
+  const std::optional<RECT> area = ClientUncovered(hwnd);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!area || !GetMonitorInfoW(MonitorFromRect(&*area, MONITOR_DEFAULTTONULL), &info) ||
+      !Inside(*area, info.rcMonitor))
+    return std::nullopt;
   return area;
 }
 
