@@ -38,12 +38,12 @@ bool frmMain::FillStillBox() {
     picStill.SetHeight(picBox.Height());
   }
   picStill.SetVisible(true);
-  // A tip of ours over the box counts as covering it: hidden now, it may
-  // stay on the screen a moment (Wine repaints what it uncovers later).
-  const std::optional<RECT> onScreen = rt::ClientShownWhole(picBox.hWnd());
+  // A tip of ours over the box counts as covering it, so it is hidden only
+  // after the copy: hidden before, it may stay on the screen a moment (Wine
+  // repaints what it uncovers later).
+  const bool copied = CopyShownPicture(picBox.hWnd(), picBox.hDC(), picStill.hDC());
   HideTips();
-  const RECT box = picBox.PixelRect();
-  return CopyShownPicture(onScreen, picBox.hDC(), {box.right - box.left, box.bottom - box.top}, picStill.hDC());
+  return copied;
 }
 
 // Where the screenshot went, in a balloon at "截图" that needs no answer.

@@ -6,6 +6,7 @@
 #include "runtime/convert.h"
 #include "view/embed.h"
 #include "view/esc_watch.h"
+#include "view/part_layer.h"
 
 namespace {
 
@@ -113,10 +114,11 @@ void frmMain::OnKeyPress(int& keyAscii) {
   if (keyAscii == 27) LeaveFullScreen();
 }
 
-void frmMain::OnAppMessage(UINT msg, WPARAM wp) {
+void frmMain::OnAppMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kMsgEscInProgram: OnEscInProgram(); break;
     case kMsgProgramAnswered: OnProgramAnswered(reinterpret_cast<HWND>(wp)); break;
+    case kMsgPartDrawn: OnPartDrawn(DrawnPart(wp, lp)); break;
     default: break;
   }
 }

@@ -88,6 +88,11 @@ class frmMain final : public rt::Form {
   void LeaveFullScreen();
   void OnEscInProgram();
 
+  // What of the taken window the box shows (crop.cpp).
+  void OnContentOnlySwitch();
+  void OnDrawPart();
+  void OnPartDrawn(RECT part);
+
   // Freeze and screenshot (freeze_shot.cpp).
   void OnFreeze();
   void OnScreenshot();
@@ -107,6 +112,8 @@ class frmMain final : public rt::Form {
   bool Frozen() const { return frozen_; }
   bool FullScreen() const { return fullScreen_; }
   HWND GivingBack() const { return givingBack_.window; }
+  // The crop the fit applies; none: the whole window.
+  const std::optional<Insets>& Crop() const { return crop_; }
 
  private:
   // Geometry full screen returns to: the form's outer size in twips, the
@@ -127,6 +134,8 @@ class frmMain final : public rt::Form {
   void ShowLive();
   void Zoom(int step);
   void FitTarget();
+  bool CropRefused(const std::optional<Insets>& crop);
+  void SetCrop(const std::optional<Insets>& crop);
   void ShowTopRow(bool show);
   bool FillStillBox();
   void ShowSaved(const std::wstring& path);
@@ -138,7 +147,7 @@ class frmMain final : public rt::Form {
   void OnUnload(int& cancel) override;
   void OnDestroying() override;
   void OnKeyPress(int& keyAscii) override;
-  void OnAppMessage(UINT msg, WPARAM wp) override;
+  void OnAppMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void OnClick(rt::Control& control) override;
   void OnMouseDown(rt::Control& c, int button, int shift, float x, float y) override;
   void OnMouseMove(rt::Control& c, int button, int shift, float x, float y) override;
@@ -154,6 +163,7 @@ class frmMain final : public rt::Form {
   bool frozen_ = false;
   bool fullScreen_ = false;
   std::optional<SavedView> savedView_;  // none before the first full screen
+  std::optional<Insets> crop_;
   PendingGiveBack givingBack_{};
   int looksLeft_ = 0;         // at the window the command line names, after the next
   bool waitNoticed_ = false;  // the notice of the wait has been shown

@@ -24,6 +24,8 @@ enum : int {
 // the program of a window "还原" waits for has answered (wParam: the window).
 constexpr UINT kMsgEscInProgram = WM_APP + 1;
 constexpr UINT kMsgProgramAnswered = WM_APP + 2;
+// The layer a part is drawn on has closed (wParam, lParam: the part, DrawnPart).
+constexpr UINT kMsgPartDrawn = WM_APP + 3;
 
 // The form's timers: the next look for the window the command line names,
 // and the moment "还原" says a program is not answering yet.

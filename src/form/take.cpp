@@ -77,7 +77,10 @@ void frmMain::OnTake() {
   if (givingBack_.window == picked_) givingBack_ = {};  // the last press counts
   const TakeResult taken = TakeIntoBox(picked_, picBox.hWnd());
   switch (taken.outcome) {
-    case TakeOutcome::Taken: return FitTarget();
+    case TakeOutcome::Taken:
+      // A crop that leaves nothing of this window (the command line's) is said and dropped.
+      if (CropRefused(crop_)) crop_.reset();
+      return FitTarget();
     case TakeOutcome::NoWindow: return;
     case TakeOutcome::BreaksWhenMoved: return ShowNotice(cmdTake, TipText(Tip::BreaksWhenMoved), kNotTakenNoticeMs);
     case TakeOutcome::NotResponding: return ShowNotice(cmdTake, TipText(Tip::NotResponding), kNotTakenNoticeMs);

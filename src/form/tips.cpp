@@ -59,6 +59,11 @@ constexpr const wchar_t* kTips[][2] = {
     {L"Windows of UWP and WinUI apps and of Windows Terminal stop working when moved into another window, so "
      L"Vistrel leaves this one where it is.",
      L"UWP 和 WinUI 应用以及 Windows 终端的窗口移入其他窗口后会失效，因此 Vistrel 不移动它。"},
+    {L"That would leave nothing of the window to show; what it shows stays as it was.",
+     L"这样窗口就什么也不剩了；显示的内容保持不变。"},
+    // After "全屏"'s own tip and key, each followed by its key.
+    {L"; content only or the whole window: ", L"；只显示内容或整个窗口："},
+    {L"; draw the part to show: ", L"；画出要显示的部分："},
 };
 
 }  // namespace

@@ -10,7 +10,7 @@
 enum class Tip : int {
   Magnifier, Transfer, Larger, Smaller, Restore, Pause, Resume, Screenshot, FullScreen, Topmost,
   Ratio, Saved, Elevated, NotResponding, NotMoved, Waiting, NotFound, KeysTaken, WrongArgument, Usage,
-  GoesBackLater, BreaksWhenMoved,
+  GoesBackLater, BreaksWhenMoved, CropLeavesNothing, ContentOnlyKey, DrawPartKey,
 };
 
 // The column of a language in the table: Chinese for a Chinese interface, else English.

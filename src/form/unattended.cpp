@@ -10,8 +10,9 @@
 namespace {
 
 // One hotkey per button; its id is its place here plus 1.
-constexpr wchar_t kHotKeyLetters[] = L"TFRPS";
-enum HotKey : int { kTake = 1, kFullScreen, kRestore, kPause, kScreenshot };
+constexpr wchar_t kHotKeyLetters[] = L"TFRPSCD";
+constexpr int kHotKeys = ARRAYSIZE(kHotKeyLetters) - 1;
+enum HotKey : int { kTake = 1, kFullScreen, kRestore, kPause, kScreenshot, kContentOnly, kDrawPart };
 
 constexpr UINT kLookMs = 250;
 constexpr UINT kNoticeMs = 10000;
@@ -30,6 +31,9 @@ void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
   Line text;
   text << tip;
   if (heldKeys_ & (1u << key)) KeyName(text << L" (", Wanted.HotKeys(), key) << L")";
+  // "全屏" also names the keys that choose what of the window it shows.
+  for (const auto [k, said] : {std::pair{kContentOnly - 1, Tip::ContentOnlyKey}, std::pair{kDrawPart - 1, Tip::DrawPartKey}})
+    if (key == kFullScreen - 1 && (heldKeys_ & (1u << k))) KeyName(text << TipText(said), Wanted.HotKeys(), k);
   button.SetToolTipText(text.Text());
 }
 
@@ -37,9 +41,10 @@ void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
 void frmMain::StartFromCommandLine() {
   if (Wanted.ratio) txtRatio.SetText(Wanted.ratio);
   if (Wanted.noTopmost) chkTopmost.SetValue(0);
+  if (Wanted.cropText) crop_ = Wanted.crop;
   Line skipped;
   const UINT mods = Wanted.HotKeys();
-  for (int i = 0; mods && i < 5; ++i) {
+  for (int i = 0; mods && i < kHotKeys; ++i) {
     if (RegisterHotKey(hWnd(), i + 1, mods | MOD_NOREPEAT, kHotKeyLetters[i])) heldKeys_ |= 1u << i;
     else KeyName(skipped << (skipped.Empty() ? L"" : L", "), mods, i);
   }
@@ -52,7 +57,7 @@ void frmMain::StartFromCommandLine() {
 }
 
 void frmMain::UnregisterHotKeys() {
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < kHotKeys; ++i)
     if (heldKeys_ & (1u << i)) UnregisterHotKey(hWnd(), i + 1);
   heldKeys_ = 0;
 }
@@ -108,6 +113,8 @@ void frmMain::OnHotKeyPressed(int id) {
     case kRestore: OnGiveBack(); break;
     case kPause: OnFreeze(); break;
     case kScreenshot: OnScreenshot(); break;
+    case kContentOnly: OnContentOnlySwitch(); break;
+    case kDrawPart: OnDrawPart(); break;
     default: break;
   }
 }

@@ -8,11 +8,12 @@
 #include "view/fullscreen.h"
 #include "view/zoom.h"
 
-// The taken window at the box's client origin with the box's outer size in
-// whole pixels (the box keeps its size rounded half to even).
+// The taken window, or the part the crop keeps, at the box's client origin
+// with the box's outer size in whole pixels (the box keeps its size rounded
+// half to even).
 void frmMain::FitTarget() {
   const RECT box = picBox.PixelRect();
-  FitToBox(picked_, box.right - box.left, box.bottom - box.top);
+  FitToBox(picked_, box.right - box.left, box.bottom - box.top, crop_);
 }
 
 // ---- Zoom -----------------------------------------------------------------------

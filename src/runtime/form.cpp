@@ -346,7 +346,7 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default:
       if (msg >= WM_APP && msg <= 0xBFFF) {
-        OnAppMessage(msg, wp);
+        OnAppMessage(msg, wp, lp);
         return 0;
       }
       break;

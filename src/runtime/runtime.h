@@ -40,10 +40,6 @@ RECT MonitorOf(HWND hwnd);
 // otherwise.
 std::optional<RECT> ClientUncovered(HWND hwnd);
 
-// The window's client area in screen pixels when the screen as composed shows
-// all of it: it lies on one monitor and no visible top-level window above its
-// own, uncloaked by DWM, meets it. Empty otherwise.
-std::optional<RECT> ClientShownWhole(HWND hwnd);
 
 // ---- Pictures ------------------------------------------------------------
 
@@ -339,7 +335,7 @@ class Form {
   virtual void OnMouseMove(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   virtual void OnMouseUp(Control& c, int button, int shift, float x, float y) { (void)c, (void)button, (void)shift, (void)x, (void)y; }
   // A message from WM_APP up, posted to the form.
-  virtual void OnAppMessage(UINT msg, WPARAM wp) { (void)msg, (void)wp; }
+  virtual void OnAppMessage(UINT msg, WPARAM wp, LPARAM lp) { (void)msg, (void)wp, (void)lp; }
   // The session is about to end: false refuses. Then, once it ends for sure,
   // OnEndSession; our process may be ended at any moment after it returns.
   virtual bool OnQueryEndSession(LPARAM reason) { (void)reason; return true; }

@@ -56,11 +56,6 @@ bool Cloaked(HWND hwnd) {
   return get && SUCCEEDED(get(hwnd, 14 /* DWMWA_CLOAKED */, &cloaked, sizeof cloaked)) && cloaked;
 }
 
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 }  // namespace
 
 std::optional<RECT> ClientUncovered(HWND hwnd) {
@@ -74,16 +69,6 @@ std::optional<RECT> ClientUncovered(HWND hwnd) {
         !Cloaked(above))
       return std::nullopt;
   }
-  return area;
-}
-
-std::optional<RECT> ClientShownWhole(HWND hwnd) {
-  const std::optional<RECT> area = ClientUncovered(hwnd);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!area || !GetMonitorInfoW(MonitorFromRect(&*area, MONITOR_DEFAULTTONULL), &info) ||
-      !Inside(*area, info.rcMonitor))
-    return std::nullopt;
   return area;
 }
 

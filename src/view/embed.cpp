@@ -108,10 +108,24 @@ void GiveBackGuardedWindows() {
   running = false;
 }
 
-void FitToBox(HWND window, int width, int height) {
+RECT ClientAreaIn(HWND window, HWND box) {
+  RECT client{};
+  GetClientRect(window, &client);
+  MapWindowPoints(window, box, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+void FitToBox(HWND window, int width, int height, const std::optional<Insets>& crop) {
+  Placement at{0, 0, width, height};
+  RECT outer;
+  // Reading a window's rectangles asks its program nothing.
+  if (crop && GetWindowRect(window, &outer)) {
+    if (const auto cropped = CroppedPlacement(outer, ClientAreaIn(window, nullptr), *crop, width, height))
+      at = *cropped;
+  }
   if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-    return (void)MoveWindow(window, 0, 0, width, height, TRUE);
-  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_ASYNCWINDOWPOS | SWP_NOZORDER | SWP_NOACTIVATE);
+    return (void)MoveWindow(window, at.x, at.y, at.width, at.height, TRUE);
+  SetWindowPos(window, nullptr, at.x, at.y, at.width, at.height, SWP_ASYNCWINDOWPOS | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {

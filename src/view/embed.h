@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "view/crop.h"
+
 // How a take ended: taken, or left where and as it was, and why.
 enum class TakeOutcome {
   Taken,
@@ -23,10 +27,16 @@ struct TakeResult {
 // forwarding procedure. It is not sized: FitToBox does that.
 TakeResult TakeIntoBox(HWND window, HWND box);
 
-// The fit: the window at its parent's client origin with the given size.
-// Another thread's window is only asked, so no caller waits for its program:
-// it takes the size when it answers, the last one asked last.
-void FitToBox(HWND window, int width, int height);
+// The fit: the window at its parent's client origin with the given size;
+// with a crop, sized and placed so that its client area less the insets has
+// that size and lies there (CroppedPlacement), the frame measured from the
+// window as it is now. Another thread's window is only asked, so no caller
+// waits for its program: it takes the size when it answers, the last one
+// asked last.
+void FitToBox(HWND window, int width, int height, const std::optional<Insets>& crop = std::nullopt);
+
+// The window's client area in `box`'s client coordinates, as it is now.
+RECT ClientAreaIn(HWND window, HWND box);
 
 // The parent a window goes back to, given the one recorded when it was
 // picked: as recorded, except that a window that is no child never goes into

@@ -8,6 +8,7 @@
 //   --x N --y N --w N --h N   outer rectangle in screen pixels
 //   --children        adds a BUTTON "OK" and an EDIT
 //   --popup           adds "Palette", a tool window the main window owns, left of it
+//   --menu            gives the main window a menu bar
 //   --session-log PATH   appends a line to PATH for each WM_QUERYENDSESSION and
 //                     WM_ENDSESSION its main window gets, saying whether it was top-level
 //   --refuse-end      answers WM_QUERYENDSESSION with FALSE, as a program with unsaved work
@@ -85,7 +86,7 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* title = L"Target window";
   const wchar_t* ansiHex = nullptr;
   const wchar_t* className = L"VistrelTarget";
-  bool children = false, popup = false;
+  bool children = false, popup = false, menu = false;
   int x = 100, y = 100, w = 320, h = 240;
   for (int i = 1; i < argc; ++i) {
     std::wstring a = argv[i];
@@ -95,6 +96,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (a == L"--no-title") title = L"";
     else if (a == L"--children") children = true;
     else if (a == L"--popup") popup = true;
+    else if (a == L"--menu") menu = true;
     else if (a == L"--session-log" && hasValue) g_sessionLog = argv[++i];
     else if (a == L"--refuse-end") g_refuseEnd = true;
     else if (a == L"--class" && hasValue) className = argv[++i];
@@ -117,8 +119,10 @@ int wmain(int argc, wchar_t** argv) {
   wc.lpszClassName = className;
   RegisterClassW(&wc);
 
+  HMENU bar = menu ? CreateMenu() : nullptr;
+  if (bar) AppendMenuW(bar, MF_STRING, 100, L"&File");
   g_main = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, x, y, w, h,
-                           nullptr, nullptr, inst, nullptr);
+                           nullptr, bar, inst, nullptr);
   if (!g_main) return 1;
   if (ansiHex) SetWindowTextA(g_main, HexBytes(ansiHex).c_str());
 

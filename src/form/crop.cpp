@@ -1,0 +1,48 @@
+// What of the taken window the box shows: the whole window, its content
+// only (Ctrl+Alt+Shift+C), or a part drawn over the box (Ctrl+Alt+Shift+D).
+#include "form/frmMain.h"
+#include "form/ids.h"
+#include "view/embed.h"
+#include "view/part_layer.h"
+
+namespace {
+
+// How long the notice of a crop refused stays, unless a click comes first.
+constexpr UINT kRefusedNoticeMs = 6000;
+
+}  // namespace
+
+// A crop that leaves nothing of the taken window's client area as it is
+// now; said when it does.
+bool frmMain::CropRefused(const std::optional<Insets>& crop) {
+  if (!crop || GetAncestor(picked_, GA_PARENT) != picBox.hWnd()) return false;
+  const RECT client = ClientAreaIn(picked_, picBox.hWnd());
+  if (LeavesSomething(*crop, client.right - client.left, client.bottom - client.top)) return false;
+  ShowNotice(cmdFullScreen, TipText(Tip::CropLeavesNothing), kRefusedNoticeMs);
+  return true;
+}
+
+void frmMain::SetCrop(const std::optional<Insets>& crop) {
+  if (CropRefused(crop)) return;
+  crop_ = crop;
+  FitTarget();
+}
+
+void frmMain::OnContentOnlySwitch() { SetCrop(crop_ ? std::nullopt : std::optional<Insets>(Insets{})); }
+
+// Over the box as the user sees it, full screen or not; the program under
+// the layer is not touched until the part is drawn.
+void frmMain::OnDrawPart() {
+  if (GetAncestor(picked_, GA_PARENT) != picBox.hWnd()) return;
+  DrawPart(hWnd(), ClientAreaIn(picBox.hWnd(), nullptr), hWnd(), kMsgPartDrawn);
+}
+
+// The part drawn becomes the kept part: insets of the client area at its
+// present size.
+void frmMain::OnPartDrawn(RECT part) {
+  if (IsRectEmpty(&part) || GetAncestor(picked_, GA_PARENT) != picBox.hWnd()) return;
+  MapWindowPoints(nullptr, picBox.hWnd(), reinterpret_cast<POINT*>(&part), 2);
+  const std::optional<Insets> insets = InsetsFromDrawn(part, ClientAreaIn(picked_, picBox.hWnd()));
+  if (!insets) return (void)ShowNotice(cmdFullScreen, TipText(Tip::CropLeavesNothing), kRefusedNoticeMs);
+  SetCrop(insets);
+}
