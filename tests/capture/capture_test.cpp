@@ -650,36 +650,50 @@ BOOL WINAPI NoteBitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int
   return g_realBitBlt(dst, x, y, w, h, src, sx, sy, rop);
 }
 
-// The screen is read only while it shows the whole box with nothing over it.
-TEST_F(Capture, CopiesTheScreenOnlyWhileItShowsTheWholeBox) {
+// The screen is read for what of the box lies on a monitor while nothing
+// covers the box, in full screen too, where the box overhangs the monitor;
+// the box's DC only for the rest.
+TEST_F(Capture, ReadsTheScreenWhereItShowsTheBox) {
   EmbedPattern();
   F().OnScreenshot();  // makes the still box's image, which the copies go to
   auto other = StartTarget(L"--w 120 --h 120");
   ASSERT_TRUE(other);
   const RECT form = WindowRectOf(F().hWnd()), box = ClientRectInScreen(F().picBox.hWnd());
   HDC dc = GetDC(nullptr);
-  const HWND screen = WindowFromDC(dc);
+  const HWND screen = WindowFromDC(dc), boxDC = F().picBox.hWnd();
   ReleaseDC(nullptr, dc);
-  struct Row { const char* what; int formLeft; bool covered; HWND from; } const rows[] = {
-      {"another program's window over part of the box", form.left, true, F().picBox.hWnd()},
-      {"the box partly off the screen", form.left - box.left - 100, false, F().picBox.hWnd()},
-      {"the box uncovered", form.left, false, screen}};
+  struct Row { const char* what; int formLeft; bool covered, fullScreen; std::vector<HWND> from; } const rows[] = {
+      {"another program's window over part of the box", form.left, true, false, {boxDC}},
+      {"the box partly off the screen", form.left - box.left - 100, false, false, {screen, boxDC}},
+      {"the box uncovered", form.left, false, false, {screen}},
+      {"full screen, frozen and saved", form.left, false, true, {screen, boxDC}}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     SetWindowPos(F().hWnd(), nullptr, r.formLeft, form.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(other->main, HWND_TOPMOST, r.covered ? box.left + 100 : 0, r.covered ? box.top + 60 : 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                 SWP_NOSIZE | SWP_NOACTIVATE | (r.fullScreen ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+    if (r.fullScreen) F().EnterFullScreen();
     Pump(300);
     g_still = F().picStill.hDC();
     g_copiedFrom.clear();
     g_realBitBlt =
         reinterpret_cast<decltype(&BitBlt)>(RedirectImport("BitBlt", reinterpret_cast<void*>(&NoteBitBlt)));
+    const SYSTEMTIME at = rt::Now();
+    if (r.fullScreen) F().OnFreeze();
     F().OnScreenshot();
     RedirectImport("BitBlt", reinterpret_cast<void*>(g_realBitBlt));
-    EXPECT_EQ(g_copiedFrom, std::vector<HWND>{r.from});
+    EXPECT_EQ(g_copiedFrom, r.from);
     // None of the other program's pixels; what is off the screen Wine does not keep.
-    if (r.formLeft == form.left)
+    if (r.formLeft == form.left && !r.fullScreen)
       EXPECT_TRUE(ShowsPattern(ReadBitmap(static_cast<HBITMAP>(F().picStill.Image().handle)), 320, 240, 0));
+    // The saved file keeps the box's size.
+    const RECT shown = ClientRectInScreen(F().picBox.hWnd());
+    const auto shot = ShotSince(kScreenshotFolder, at);
+    const auto file = shot ? ReadBmp(*shot) : std::nullopt;
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->width, WidthOf(shown));
+    EXPECT_EQ(file->height, HeightOf(shown));
+    if (shot) DeleteFileW(shot->c_str());
   }
   StopTarget(*other);
 }
