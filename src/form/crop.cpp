@@ -38,11 +38,10 @@ void frmMain::OnDrawPart() {
 }
 
 // The part drawn becomes the kept part: insets of the client area at its
-// present size.
+// present size. Drawn beside the window, or not at all, it changes nothing.
 void frmMain::OnPartDrawn(RECT part) {
-  if (IsRectEmpty(&part) || GetAncestor(picked_, GA_PARENT) != picBox.hWnd()) return;
+  if (GetAncestor(picked_, GA_PARENT) != picBox.hWnd()) return;
   MapWindowPoints(nullptr, picBox.hWnd(), reinterpret_cast<POINT*>(&part), 2);
-  const std::optional<Insets> insets = InsetsFromDrawn(part, ClientAreaIn(picked_, picBox.hWnd()));
-  if (!insets) return (void)ShowNotice(cmdFullScreen, TipText(Tip::CropLeavesNothing), kRefusedNoticeMs);
-  SetCrop(insets);
+  if (const std::optional<Insets> insets = InsetsFromDrawn(part, ClientAreaIn(picked_, picBox.hWnd())))
+    SetCrop(insets);
 }

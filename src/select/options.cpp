@@ -49,16 +49,12 @@ bool Crop(const wchar_t* s, Insets& insets) {
   const wchar_t* content = After(s, L"content", true);
   if (content && !*content) return true;
   int32_t* const sides[] = {&insets.left, &insets.top, &insets.right, &insets.bottom};
-  for (int32_t* side : sides) {
-    wchar_t digits[9] = {};
+  for (int i = 0; i < 4; ++i, ++s) {
     int n = 0;
-    while (*s && *s != L',' && n < 8) digits[n++] = *s++;
-    uint32_t v = 0;
-    if (!Number(digits, 10, v)) return false;
-    *side = static_cast<int32_t>(v);
-    if (side != sides[3] && *s++ != L',') return false;
+    for (; *s >= L'0' && *s <= L'9' && n < 8; ++n) *sides[i] = *sides[i] * 10 + (*s++ - L'0');
+    if (!n || *s != (i < 3 ? L',' : 0)) return false;
   }
-  return !*s;
+  return true;
 }
 
 }  // namespace

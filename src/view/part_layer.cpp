@@ -33,12 +33,10 @@ RECT Spanned(POINT a, POINT b) {
   return {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.x < b.x ? b.x : a.x, a.y < b.y ? b.y : a.y};
 }
 
+// Over the class's dark background, erased first.
 void OnPaint(HWND layer) {
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(layer, &ps);
-  RECT all;
-  GetClientRect(layer, &all);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
   if (g_layer.dragging) {
     const RECT part = Spanned(g_layer.from, g_layer.to);
     FillRect(dc, &part, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -51,7 +49,7 @@ void OnButtonUp(HWND layer) {
   g_layer.dragging = false;  // the capture's end below is no cancel
   ReleaseCapture();
   RECT part = PartBetween(g_layer.from, g_layer.to);
-  if (!IsRectEmpty(&part)) MapWindowPoints(layer, nullptr, reinterpret_cast<POINT*>(&part), 2);
+  MapWindowPoints(layer, nullptr, reinterpret_cast<POINT*>(&part), 2);  // empty stays empty
   Finish(layer, part);
 }
 
@@ -64,7 +62,7 @@ LRESULT CALLBACK LayerProc(HWND layer, UINT msg, WPARAM wp, LPARAM lp) {
       g_layer.dragging = true;
       return 0;
     case WM_MOUSEMOVE:
-      if (g_layer.dragging) g_layer.to = at, InvalidateRect(layer, nullptr, FALSE);
+      if (g_layer.dragging) g_layer.to = at, InvalidateRect(layer, nullptr, TRUE);
       return 0;
     case WM_LBUTTONUP:
       if (g_layer.dragging) g_layer.to = at;
@@ -73,19 +71,12 @@ LRESULT CALLBACK LayerProc(HWND layer, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
       if (wp == VK_ESCAPE) Finish(layer, {});
       return 0;
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_CANCELMODE:
-      Finish(layer, {});
-      return 0;
     case WM_CAPTURECHANGED:
       if (g_layer.dragging) Finish(layer, {});
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) Finish(layer, {});
       return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_PAINT:
       OnPaint(layer);
       return 0;
@@ -107,28 +98,27 @@ RECT PartBetween(POINT from, POINT to) {
 
 HWND DrawPart(HWND owner, const RECT& area, HWND notify, UINT message) {
   if (g_layer.window) Finish(g_layer.window, {});
+  // Registered once; without it the layer is not made, and nothing is posted.
   static const ATOM kAtom = [] {
     WNDCLASSW wc{};
     wc.lpfnWndProc = LayerProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
     wc.lpszClassName = kLayerClass;
     return RegisterClassW(&wc);
   }();
-  if (!kAtom) return nullptr;
+  (void)kAtom;
   g_layer = {nullptr, notify, message, {}, {}, false, false};
   const HWND layer = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kLayerClass, L"", WS_POPUP,
                                      area.left, area.top, area.right - area.left, area.bottom - area.top, owner,
                                      nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!layer) {
-    Post({});
-    return nullptr;
-  }
+  if (!layer) return nullptr;
   g_layer.window = layer;
   SetLayeredWindowAttributes(layer, 0, kSeeThrough, LWA_ALPHA);
   ShowWindow(layer, SW_SHOW);
+  // Active, so that Esc comes here.
   SetForegroundWindow(layer);
-  SetFocus(layer);
   return layer;
 }
 

@@ -9,12 +9,13 @@
 RECT PartBetween(POINT from, POINT to);
 
 // Lays the layer over `area` (screen pixels), owned by `owner`, with a cross
-// pointer, and returns it at once. A left-button drag draws a rectangle; on
+// pointer, and returns it at once (null, and nothing posted, when it cannot
+// be made). A left-button drag draws a rectangle; on
 // release the layer closes and posts `message` to `notify` with the rectangle
-// (read it with DrawnPart). Esc, another button, a click without a drag, a
-// rectangle under 8×8, leaving the layer for another window or closing its
-// owner post an empty one. A layer still open is closed first.
+// (read it with DrawnPart). Esc, a click without a drag, a rectangle under
+// 8×8, losing the mouse while drawing, leaving the layer for another window
+// or closing its owner post an empty one. A layer still open is closed first.
 HWND DrawPart(HWND owner, const RECT& area, HWND notify, UINT message);
 
-// The rectangle a layer posted, in screen pixels; empty when nothing was drawn.
+// The rectangle a layer posted, in screen pixels; of no area when nothing was drawn.
 RECT DrawnPart(WPARAM wp, LPARAM lp);

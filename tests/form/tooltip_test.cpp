@@ -27,7 +27,11 @@ const Row kTips[] = {
     {ids::cmdGiveBack, L"Give the window back to where it came from (Ctrl+Alt+Shift+R)", L"把窗口还给它原来的地方 (Ctrl+Alt+Shift+R)"},
     {ids::cmdFreeze, L"Freeze the picture (Ctrl+Alt+Shift+P)", L"冻结画面 (Ctrl+Alt+Shift+P)"},
     {ids::cmdScreenshot, L"Save the picture as a bitmap file (Ctrl+Alt+Shift+S)", L"把画面保存为位图文件 (Ctrl+Alt+Shift+S)"},
-    {ids::cmdFullScreen, L"Show the window on the whole screen (Esc returns) (Ctrl+Alt+Shift+F)", L"全屏显示窗口（按 Esc 返回） (Ctrl+Alt+Shift+F)"},
+    // "全屏" also names the keys that choose what of the window shows.
+    {ids::cmdFullScreen,
+     L"Show the window on the whole screen (Esc returns) (Ctrl+Alt+Shift+F); content only or the whole window: "
+     L"Ctrl+Alt+Shift+C; draw the part to show: Ctrl+Alt+Shift+D",
+     L"全屏显示窗口（按 Esc 返回） (Ctrl+Alt+Shift+F)；只显示内容或整个窗口：Ctrl+Alt+Shift+C；画出要显示的部分：Ctrl+Alt+Shift+D"},
     {ids::chkTopmost, L"Keep this tool above other windows", L"让本工具总在其他窗口之上"},
     {ids::txtRatio, L"Ratio for + and -: height = width \u00D7 this (0.2 to 5; 1.33 is 4:3)",
      L"+ 和 - 的比例：高 = 宽 \u00D7 此数（0.2 到 5；1.33 即 4:3）"},

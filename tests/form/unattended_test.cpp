@@ -115,7 +115,7 @@ void Chord(UINT mods, WORD letter) {
 // Whether this process could take all the chords with these modifiers: none held by another.
 bool AllFree(UINT mods) {
   bool free = true;
-  for (WORD key : {'T', 'F', 'R', 'P', 'S'}) {
+  for (WORD key : {'T', 'F', 'R', 'P', 'S', 'C', 'D'}) {
     free = free && RegisterHotKey(nullptr, key, mods, key);
     UnregisterHotKey(nullptr, key);
   }

@@ -140,6 +140,9 @@ TEST(CropByHand, ContentOnlyAndADrawnPartHoldThroughZoomAndFullScreen) {
   Chord('F');
   ASSERT_TRUE(WaitUntil([&] { return IsZoomed(tool->form) != FALSE; }, 8000));
   EXPECT_TRUE(PlacedAsAsked(*tool, t->main, Insets{}, true)) << Placed(*tool, t->main, Insets{}, true);
+  // Esc as a person types it, into the tool in front.
+  SetForegroundWindow(tool->form);
+  WaitUntil([&] { return GetForegroundWindow() == tool->form; }, 3000);
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(tool->form); }, 8000));
   EXPECT_TRUE(PlacedAsAsked(*tool, t->main, Insets{})) << Placed(*tool, t->main, Insets{});
