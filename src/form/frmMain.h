@@ -134,6 +134,8 @@ class frmMain final : public rt::Form {
   void ShowLive();
   void Zoom(int step);
   void FitTarget();
+  // Whether the picked window is inside the box now.
+  bool InBox() const;
   bool CropRefused(const std::optional<Insets>& crop);
   void SetCrop(const std::optional<Insets>& crop);
   void ShowTopRow(bool show);

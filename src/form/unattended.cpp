@@ -31,9 +31,12 @@ void frmMain::SetKeyTip(rt::Control& button, const wchar_t* tip, int key) {
   Line text;
   text << tip;
   if (heldKeys_ & (1u << key)) KeyName(text << L" (", Wanted.HotKeys(), key) << L")";
-  // "全屏" also names the keys that choose what of the window it shows.
-  for (const auto [k, said] : {std::pair{kContentOnly - 1, Tip::ContentOnlyKey}, std::pair{kDrawPart - 1, Tip::DrawPartKey}})
-    if (key == kFullScreen - 1 && (heldKeys_ & (1u << k))) KeyName(text << TipText(said), Wanted.HotKeys(), k);
+  // "全屏" also names the keys that choose what of the window it shows (C, D:
+  // their texts follow each other in the table).
+  for (int k = kContentOnly - 1; key == kFullScreen - 1 && k < kHotKeys; ++k)
+    if (heldKeys_ & (1u << k))
+      KeyName(text << TipText(static_cast<Tip>(static_cast<int>(Tip::ContentOnlyKey) + k - (kContentOnly - 1))),
+              Wanted.HotKeys(), k);
   button.SetToolTipText(text.Text());
 }
 
