@@ -239,7 +239,8 @@ constexpr int kOccupiedSeconds = 6;
 
 // The screenshot file in `folder` named after a second from `from` to now.
 std::optional<std::wstring> ShotSince(const std::wstring& folder, const SYSTEMTIME& from) {
-  const int seconds = SecondsBetween(from, rt::Now());
+  // One second more: a span under a second can still end in the next one.
+  const int seconds = SecondsBetween(from, rt::Now()) + 1;
   for (int s = 0; s <= seconds; ++s)
     if (IsFile(folder + NameAt(Plus(from, s)))) return folder + NameAt(Plus(from, s));
   return std::nullopt;
