@@ -27,8 +27,27 @@ bool frmMain::CropRefused(const std::optional<Insets>& crop) {
 void frmMain::SetCrop(const std::optional<Insets>& crop) {
   if (CropRefused(crop)) return;
   crop_ = crop;
-  // A window only picked, never taken, is not moved.
-  if (InBox()) FitTarget();
+  // A live picture shows the new part; a window only picked is not moved.
+  if (picture_) StartPicture();
+  else if (InBox()) FitTarget();
+}
+
+// The part of the picked window's top-level window that the crop keeps, in
+// that window's own coordinates (from its top-left corner), as the picture
+// takes it; none without a crop or when nothing would be left.
+std::optional<RECT> frmMain::CroppedSource() const {
+  RECT whole{}, kept{};
+  if (!crop_ || !GetWindowRect(GetAncestor(picked_, GA_ROOT), &whole)) return std::nullopt;
+  kept = ClientAreaIn(picked_, nullptr);
+  OffsetRect(&kept, -whole.left, -whole.top);
+  if (!LeavesSomething(*crop_, kept.right - kept.left, kept.bottom - kept.top)) return std::nullopt;
+  kept = {kept.left + crop_->left, kept.top + crop_->top, kept.right - crop_->right, kept.bottom - crop_->bottom};
+  return kept;
+}
+
+bool frmMain::StartPicture() {
+  const std::optional<RECT> kept = CroppedSource();
+  return picture_.Start(picBox.hWnd(), picked_, BoxArea(), kept ? &*kept : nullptr);
 }
 
 void frmMain::OnContentOnlySwitch() { SetCrop(crop_ ? std::nullopt : std::optional<Insets>(Insets{})); }

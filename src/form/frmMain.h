@@ -143,6 +143,9 @@ class frmMain final : public rt::Form {
   // A window that cannot be taken is shown as a live picture where DWM can;
   // the notice says which.
   void ShowUntaken(Tip alone, Tip shown);
+  // The live picture, of the part the crop keeps when one is set.
+  bool StartPicture();
+  std::optional<RECT> CroppedSource() const;
   // Whether the picked window is inside the box now.
   bool InBox() const;
   bool CropRefused(const std::optional<Insets>& crop);

@@ -93,7 +93,7 @@ void frmMain::OnTake() {
 
 // The window itself is neither moved nor sent anything: DWM draws it.
 void frmMain::ShowUntaken(Tip alone, Tip shown) {
-  const bool live = picture_.Start(picBox.hWnd(), picked_, BoxArea());
+  const bool live = StartPicture();
   ShowNotice(cmdTake, TipText(live ? shown : alone), kNotTakenNoticeMs);
 }
 

@@ -328,6 +328,12 @@ TEST(EmbedPicture, WindowsThatCannotBeTakenShowAsALivePictureThatFollowsTheBox) 
     const RECT& shown = dwm.rcDestination;
     EXPECT_EQ(f.Caption(), SizeCaption(static_cast<float>(WidthOf(shown)), static_cast<float>(HeightOf(shown))));
     EXPECT_EQ(dwm.live, 1);
+    // Content only: the picture keeps the picked window's client area alone.
+    f.OnContentOnlySwitch();
+    RECT content = ClientRectInScreen(picked);
+    OffsetRect(&content, -whole.left, -whole.top);
+    EXPECT_TRUE(EqualRect(&dwm.rcSource, &content));
+    EXPECT_EQ(dwm.live, 1);
     if (r.closed) f.Close();
     else f.OnGiveBack();
     EXPECT_EQ(dwm.live, 0) << (r.closed ? "closed" : "还原");
