@@ -1,6 +1,6 @@
 // The tool's one window: its controls, its state and its event handlers.
 // Each family of handlers has a file of its own in form/ (take.cpp,
-// zoom_fullscreen.cpp, freeze_shot.cpp, unattended.cpp, lifecycle.cpp); the
+// zoom_fullscreen.cpp, crop.cpp, freeze_shot.cpp, unattended.cpp, lifecycle.cpp); the
 // subsystems they call (select/, view/, capture/) take plain handles and
 // rectangles and know nothing of the form. Only form/ speaks to the user.
 #pragma once

@@ -123,7 +123,7 @@ void frmMain::OnProgramAnswered(HWND window) {
 // Only a window inside the box is ours to move: one only picked, left alone
 // or already given back stays where and as it is.
 bool frmMain::Holding() const {
-  return picked_ && (GetAncestor(picked_, GA_PARENT) == picBox.hWnd() || picked_ == givingBack_.window);
+  return picked_ && (InBox() || picked_ == givingBack_.window);
 }
 
 void frmMain::OnStillNotAnswering() {
